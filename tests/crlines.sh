@@ -2,7 +2,7 @@
 # Drives a built crlines as a process: bytes in on standard input, then the
 # exact bytes of standard output, the exact standard error and the status.
 #
-# usage: crlines.sh translation|arguments|failures BINARY SOURCE_DIR BUILD_DIR
+# usage: crlines.sh translation|arguments|failures|manual|installed BINARY SOURCE_DIR BUILD_DIR
 set -u
 group=$1 bin=$2 srcdir=$3 builddir=$4
 tmp=$(mktemp -d) || exit 1
@@ -186,6 +186,18 @@ $bin: write error: No space left on device" "$err"
 		eval "\"\$bin\" <\"\$tmp/in\" >/dev/full $redir"
 		check "unusable stderr ($redir): status" 1 $?
 	done
+}
+
+manual() {
+	command -v groff >/dev/null || { echo "groff not found"; exit 77; }
+	err=$(groff -man -Tutf8 -ww -z "$srcdir/man/crlines.1" 2>&1)
+	check "manual renders without warnings" "0:" "$?:$err"
+}
+
+installed() {
+	cmake --install "$builddir" --prefix "$tmp/root" >/dev/null
+	check "installed program" "61 0d 7f" "$(printf 'a\n' | "$tmp/root/bin/crlines" | hex)"
+	check "installed manual" 0 "$(cmp "$srcdir/man/crlines.1" "$tmp/root/share/man/man1/crlines.1"; echo $?)"
 }
 
 $group
