@@ -195,7 +195,7 @@ manual() {
 }
 
 installed() {
-	cmake --install "$builddir" --prefix "$tmp/root" >/dev/null
+	"${CMAKE:-cmake}" --install "$builddir" --prefix "$tmp/root" >/dev/null
 	check "installed program" "61 0d 7f" "$(printf 'a\n' | "$tmp/root/bin/crlines" | hex)"
 	check "installed manual" 0 "$(cmp "$srcdir/man/crlines.1" "$tmp/root/share/man/man1/crlines.1"; echo $?)"
 }
