@@ -21,14 +21,22 @@ check() {
 	printf 'FAIL %s\n  want: %s\n  got:  %s\n' "$1" "$2" "$3"
 }
 
+# skip WHAT: counts the cases WHAT as skipped.
+skip() {
+	skipped=$((skipped + 1))
+	echo "SKIP $1"
+}
+
 # have_full NAME: whether /dev/full is there to make writes fail; where it
 # is not, the case NAME counts as skipped.
 have_full() {
 	[ -c /dev/full ] && return
-	skipped=$((skipped + 1))
-	echo "SKIP $1: no /dev/full"
+	skip "$1: no /dev/full"
 	return 1
 }
+
+# translates NAME PROGRAM: a crlines built or unpacked elsewhere works.
+translates() { check "$1" "61 0d 7f 62" "$(printf 'a\nb' | "$2" | hex)"; }
 
 # reason ERRNO_NAME: the C library's text for that error, as the program
 # prints it.
@@ -216,7 +224,7 @@ manual() {
 
 installed() {
 	"${CMAKE:-cmake}" --install "$builddir" --prefix "$tmp/root" >/dev/null
-	check "installed program" "61 0d 7f" "$(printf 'a\n' | "$tmp/root/bin/crlines" | hex)"
+	translates "installed program" "$tmp/root/bin/crlines"
 	check "installed manual" 0 "$(cmp "$builddir/crlines.1" "$tmp/root/share/man/man1/crlines.1"; echo $?)"
 }
 
@@ -241,7 +249,7 @@ fallback() {
 		"$CMAKE" --build "$tmp/build" >>"$tmp/log" 2>&1 || cat "$tmp/log"
 	check "no static link: choice" "dynamic link, since this toolchain cannot link a static PIE" \
 		"$(sed -n 's/^-- crlines: \(dynamic link\).*\(, since\)/\1\2/p' "$tmp/log")"
-	check "no static link: program" "61 0d 7f 62" "$(printf 'a\nb' | "$tmp/build/crlines" | hex)"
+	translates "no static link: program" "$tmp/build/crlines"
 
 	CXX=$tmp/c++ "$CMAKE" -G "$GENERATOR" -S "$srcdir" -B "$tmp/forced" -DCRLINES_STATIC=ON >"$tmp/log" 2>&1
 	check "static link forced where it cannot be: status, message" "1 1" \
@@ -255,18 +263,17 @@ packages() {
 		check "tarball contents" "bin/crlines share/man/man1/crlines.1 " "$(tar -tzf "$tarball" | list)"
 		tar -xzf "$tarball" -C "$tmp/tgz"
 	done
-	check "program from the tarball" "61 0d 7f" "$(printf 'a\n' | "$tmp/tgz/bin/crlines" | hex)"
+	translates "program from the tarball" "$tmp/tgz/bin/crlines"
 
 	deb=$(echo "$tmp/pkg"/*.deb)
 	if [ ! -f "$deb" ] || ! command -v dpkg-deb >/dev/null; then
-		skipped=$((skipped + 1))
-		echo "SKIP the .deb: made only where dpkg-shlibdeps is, read with dpkg-deb"
+		skip "the .deb: made only where dpkg-shlibdeps is, read with dpkg-deb"
 		return
 	fi
 	check ".deb contents" "./usr/bin/crlines ./usr/share/man/man1/crlines.1.gz " \
 		"$(dpkg-deb -c "$deb" | awk '{ print $6 }' | list)"
 	dpkg-deb -x "$deb" "$tmp/deb"
-	check "program from the .deb" "61 0d 7f" "$(printf 'a\n' | "$tmp/deb/usr/bin/crlines" | hex)"
+	translates "program from the .deb" "$tmp/deb/usr/bin/crlines"
 
 	# The package and the manual page take their version from one place.
 	version=$(gzip -dc "$tmp/deb/usr/share/man/man1/crlines.1.gz" | sed -n 's/^\.TH .* "crlines \([^"]*\)".*/\1/p')
