@@ -120,6 +120,7 @@ usage_case() {
 	{ "$bin" "$@" >"$tmp/out" 2>"$tmp/err"; echo $? >"$tmp/status"; cat >"$tmp/rest"; } <"$tmp/in"
 	status=$(cat "$tmp/status") out=$(hex <"$tmp/out") err=$(cat "$tmp/err")
 	expect "usage for [$*]" 1 "" "usage: $bin [-d] < file > newfile"
+	check "usage for [$*]: ends in a line feed" 0a "$(tail -c 1 "$tmp/err" | hex)"
 	check "usage for [$*]: input unread" "$(hex <"$tmp/in")" "$(hex <"$tmp/rest")"
 }
 
@@ -148,6 +149,8 @@ arguments() {
 
 	err=$(perl -e 'exec {shift} @ARGV' "$bin" /no/such/dir/crl -x 2>&1 </dev/null)
 	check "usage names argument zero as invoked" "usage: /no/such/dir/crl [-d] < file > newfile" "$err"
+	err=$(perl -e 'exec {$ARGV[0]} "", "-x"' "$bin" 2>&1 </dev/null)
+	check "usage names an empty argument zero" "usage:  [-d] < file > newfile" "$err"
 
 	out=$(perl -e 'exec {shift} ()' "$bin" <"$tmp/in" | hex)
 	check "no argument zero: default mode" "61 0d 7f 62" "$out"
@@ -197,8 +200,29 @@ failures() {
 	err=$( { signal DEFAULT "$bin" <"$tmp/big" 2>"$tmp/err"; echo $? >"$tmp/status"; } | true; cat "$tmp/status")
 	check "closed pipe, SIGPIPE default" "141" "$(cat "$tmp/err"; echo "$err")"
 
+	# Standard input and output on terminals. The hang-up must end the
+	# run at the next line typed, not at the end of input.
+	while IFS='|' read -r name want; do
+		got=$(python3 "$srcdir/tests/terminal.py" "$name" "$bin")
+		case $? in
+		77) skip "terminal, $name: no pseudo-terminal" ;;
+		*) check "terminal, $name" "$want" "$got" ;;
+		esac
+	done <<-EOF
+	typed|status 0; output 61 62 0d 7f 63 64 0d 7f; stderr 
+	hangup|status 1; output 61 62 0d 7f; stderr $bin: write error: $(reason EIO)
+	both|status 1; output ; stderr $bin: read error: $(reason EAGAIN) / $bin: write error
+	EOF
+
 	# The rest make writes fail on a full device.
 	have_full "the other full-device cases" || return
+	if strace -o /dev/null true 2>/dev/null; then
+		perl -e 'print "\n" x 65536' >"$tmp/lf"
+		strace -o "$tmp/trace" -e trace=write "$bin" <"$tmp/lf" >/dev/full 2>/dev/null
+		check "no write after the first failed" 1 "$(grep -c '^write(1,' "$tmp/trace")"
+	else
+		skip "no write after the first failed: no strace"
+	fi
 	rest=$( { "$bin" >/dev/full 2>/dev/null; wc -c | tr -d ' '; } <"$tmp/big")
 	check "write failure stops reading" 1 "$([ "$rest" -gt 1000000 ] && echo 1 || echo "$rest left")"
 

@@ -1,0 +1,85 @@
+# SPDX-License-Identifier: ISC
+"""Run crlines with standard input and standard output on terminals.
+
+usage: python3 terminal.py CASE BINARY
+
+CASE is one of
+  typed    lines typed at the input terminal, then ^D;
+  hangup   the output terminal hung up after the first line, then two
+           more lines typed;
+  both     standard output a terminal that cannot be written, and standard
+           input a non-blocking terminal holding one line, so that the
+           library's flush of the output and the read after it fail in
+           the same call.
+
+Prints one line: the exit status ("running" if it did not end within a few
+seconds of its last input), the bytes the output terminal received in hex,
+and standard error with its lines joined by " / ". Exits 77 where no
+pseudo-terminal can be opened.
+"""
+
+import fcntl
+import os
+import select
+import subprocess
+import sys
+import tty
+
+WAIT = 5
+
+
+def read_until(fd, want):
+    """Read fd until the bytes want have arrived, or WAIT seconds pass."""
+    got = b""
+    while not got.endswith(want) and select.select([fd], [], [], WAIT)[0]:
+        got += os.read(fd, 1024)
+    return got
+
+
+def main():
+    case, binary = sys.argv[1:]
+    try:
+        in_master, in_slave = os.openpty()
+        out_master, out_slave = os.openpty()
+    except OSError:
+        sys.exit(77)
+    tty.setraw(out_slave)
+    stdout = out_slave
+    if case == "both":
+        stdout = os.open(os.ttyname(out_slave), os.O_RDONLY | os.O_NOCTTY)
+        os.write(in_master, b"ab\n")
+        select.select([in_slave], [], [], WAIT)
+        fcntl.fcntl(in_slave, fcntl.F_SETFL,
+                    fcntl.fcntl(in_slave, fcntl.F_GETFL) | os.O_NONBLOCK)
+
+    # A session of its own, so that no hang-up here signals it.
+    proc = subprocess.Popen([binary], stdin=in_slave, stdout=stdout,
+                            stderr=subprocess.PIPE, start_new_session=True)
+    got = b""
+    if case == "typed":
+        os.write(in_master, b"ab\n")
+        got += read_until(out_master, b"ab\r\x7f")
+        os.write(in_master, b"cd\n")
+        got += read_until(out_master, b"cd\r\x7f")
+        os.write(in_master, b"\x04")
+    elif case == "hangup":
+        os.write(in_master, b"ab\n")
+        got += read_until(out_master, b"ab\r\x7f")
+        os.close(out_master)
+        os.write(in_master, b"cd\nef\n")
+
+    try:
+        status = proc.wait(WAIT)
+    except subprocess.TimeoutExpired:
+        status = "running"
+        os.write(in_master, b"\x04")
+        try:
+            proc.wait(WAIT)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+    err = proc.stderr.read().decode(errors="replace").splitlines()
+    print(f"status {status}; output {got.hex(' ')}; stderr {' / '.join(err)}")
+
+
+main()
