@@ -1,10 +1,12 @@
 #!/bin/sh
+# SPDX-License-Identifier: ISC
+#
 # Drives a built crlines as a process: bytes in on standard input, then the
 # exact bytes of standard output, the exact standard error and the status.
 #
 # usage: crlines.sh GROUP BINARY SOURCE_DIR BUILD_DIR
 # where GROUP is translation, arguments, failures, manual, installed,
-# fallback or packages.
+# fallback, tarball, deb_package, rpm_package, deb_lint or rpm_lint.
 set -u
 group=$1 bin=$2 srcdir=$3 builddir=$4
 tmp=$(mktemp -d) || exit 1
@@ -240,8 +242,15 @@ $bin: write error: $(reason ENOSPC)" "$err"
 	done
 }
 
+# needs TOOL...: the group is skipped where any TOOL is missing.
+needs() {
+	for tool; do
+		command -v "$tool" >/dev/null || { echo "$tool not found"; exit 77; }
+	done
+}
+
 manual() {
-	command -v groff >/dev/null || { echo "groff not found"; exit 77; }
+	needs groff
 	err=$(groff -man -Tutf8 -ww -z "$builddir/crlines.1" 2>&1)
 	check "manual renders without warnings" "0:" "$?:$err"
 }
@@ -250,6 +259,14 @@ installed() {
 	"${CMAKE:-cmake}" --install "$builddir" --prefix "$tmp/root" >/dev/null
 	translates "installed program" "$tmp/root/bin/crlines"
 	check "installed manual" 0 "$(cmp "$builddir/crlines.1" "$tmp/root/share/man/man1/crlines.1"; echo $?)"
+	for doc in LICENSE NEWS; do
+		check "installed $doc" 0 "$(cmp "$srcdir/$doc" "$tmp/root/share/doc/crlines/$doc"; echo $?)"
+	done
+
+	# The version is set once; the manual page and the newest entry of
+	# NEWS must follow it.
+	check "versions of the manual and NEWS" "$VERSION $VERSION" \
+		"$(sed -n 's/^\.TH .* "crlines \([^"]*\)".*/\1/p' "$builddir/crlines.1") $(sed -n '1s/^crlines \([^,]*\),.*/\1/p' "$srcdir/NEWS")"
 }
 
 # list: the file names read on standard input, sorted on one line, with
@@ -271,7 +288,7 @@ fallback() {
 	refusing_compiler
 	CXX=$tmp/c++ "$CMAKE" -G "$GENERATOR" -S "$srcdir" -B "$tmp/build" >"$tmp/log" 2>&1 &&
 		"$CMAKE" --build "$tmp/build" >>"$tmp/log" 2>&1 || cat "$tmp/log"
-	check "no static link: choice" "dynamic link, since this toolchain cannot link a static PIE" \
+	check "no static link: choice" "dynamic link, since CRLINES_STATIC is OFF" \
 		"$(sed -n 's/^-- crlines: \(dynamic link\).*\(, since\)/\1\2/p' "$tmp/log")"
 	translates "no static link: program" "$tmp/build/crlines"
 
@@ -280,33 +297,85 @@ fallback() {
 		"$? $(grep -c 'cannot link a static PIE' "$tmp/log")"
 }
 
-packages() {
-	"$CPACK" --config "$builddir/CPackConfig.cmake" -B "$tmp/pkg" >"$tmp/log" 2>&1 || cat "$tmp/log"
-	mkdir "$tmp/tgz" "$tmp/deb"
-	for tarball in "$tmp/pkg"/*.tar.gz; do
-		check "tarball contents" "bin/crlines share/man/man1/crlines.1 " "$(tar -tzf "$tarball" | list)"
-		tar -xzf "$tarball" -C "$tmp/tgz"
-	done
-	translates "program from the tarball" "$tmp/tgz/bin/crlines"
+# make_package GENERATOR: cpack's package of that kind, in $tmp/pkg; sets pkg.
+make_package() {
+	"$CPACK" --config "$builddir/CPackConfig.cmake" -G "$1" -B "$tmp/pkg" >"$tmp/log" 2>&1 || cat "$tmp/log"
+	pkg=$(ls "$tmp/pkg"/*.deb "$tmp/pkg"/*.rpm "$tmp/pkg"/*.tar.gz 2>/dev/null)
+}
 
-	deb=$(echo "$tmp/pkg"/*.deb)
-	if [ ! -f "$deb" ] || ! command -v dpkg-deb >/dev/null; then
-		skip "the .deb: made only where dpkg-shlibdeps is, read with dpkg-deb"
-		return
-	fi
-	check ".deb contents" "./usr/bin/crlines ./usr/share/man/man1/crlines.1.gz " \
-		"$(dpkg-deb -c "$deb" | awk '{ print $6 }' | list)"
-	dpkg-deb -x "$deb" "$tmp/deb"
+# depends NAME DEPENDENCIES: that the package needs the C library for a
+# dynamic link and nothing for a static one.
+depends() {
+	case $2 in *libc*) got=libc ;; *) got=none ;; esac
+	check "$1: dependencies of the $LINK link" "$([ "$LINK" = static ] && echo none || echo libc)" "$got"
+}
+
+tarball() {
+	make_package TGZ
+	check "tarball contents" "bin/crlines share/doc/crlines/LICENSE share/doc/crlines/NEWS share/man/man1/crlines.1 " \
+		"$(tar -tzf "$pkg" | list)"
+	mkdir "$tmp/tgz"
+	tar -xzf "$pkg" -C "$tmp/tgz"
+	translates "program from the tarball" "$tmp/tgz/bin/crlines"
+}
+
+deb_package() {
+	needs dpkg-shlibdeps dpkg-deb
+	make_package DEB
+	check ".deb contents" "./usr/bin/crlines ./usr/share/doc/crlines/changelog.gz ./usr/share/doc/crlines/copyright ./usr/share/man/man1/crlines.1.gz " \
+		"$(dpkg-deb -c "$pkg" | awk '{ print $6 }' | list)"
+	dpkg-deb -x "$pkg" "$tmp/deb"
 	translates "program from the .deb" "$tmp/deb/usr/bin/crlines"
 
-	# The package and the manual page take their version from one place.
-	version=$(gzip -dc "$tmp/deb/usr/share/man/man1/crlines.1.gz" | sed -n 's/^\.TH .* "crlines \([^"]*\)".*/\1/p')
-	arch=$(dpkg-deb -f "$deb" Architecture)
-	check ".deb name and fields" "crlines_${version}_$arch.deb Package: crlines
-Version: $version
-Section: utils" "${deb##*/} $(dpkg-deb -f "$deb" Package Version Section)"
-	case $(dpkg-deb -f "$deb" Depends) in *libc*) depends=libc ;; *) depends=none ;; esac
-	check "dependencies of the $LINK link" "$([ "$LINK" = static ] && echo none || echo libc)" "$depends"
+	doc=$tmp/deb/usr/share/doc/crlines
+	check ".deb name, fields, licence and changelog" "crlines_${VERSION}_$(dpkg-deb -f "$pkg" Architecture).deb
+Package: crlines
+Version: $VERSION
+Section: utils
+License: ISC
+crlines ($VERSION) unstable; urgency=medium" \
+		"${pkg##*/}
+$(dpkg-deb -f "$pkg" Package Version Section)
+$(grep '^License:' "$doc/copyright")
+$(gzip -dc "$doc/changelog.gz" | head -n 1)"
+	depends ".deb" "$(dpkg-deb -f "$pkg" Depends)"
+}
+
+rpm_package() {
+	needs rpmbuild rpm rpm2cpio cpio
+	make_package RPM
+	check ".rpm contents, with no system folder" "/usr/bin/crlines /usr/share/doc/crlines /usr/share/doc/crlines/LICENSE /usr/share/doc/crlines/NEWS /usr/share/man/man1/crlines.1.gz " \
+		"$(rpm -qlp "$pkg" | list)"
+	mkdir "$tmp/rpm"
+	(cd "$tmp/rpm" && rpm2cpio "$pkg" | cpio -idm --quiet)
+	translates "program from the .rpm" "$tmp/rpm/usr/bin/crlines"
+
+	check ".rpm name, fields and licence file" "crlines-$VERSION-1.$(rpm -qp --qf '%{ARCH}' "$pkg").rpm
+crlines $VERSION ISC
+/usr/share/doc/crlines/LICENSE" \
+		"${pkg##*/}
+$(rpm -qp --qf '%{NAME} %{VERSION} %{LICENSE}' "$pkg")
+$(rpm -qp --licensefiles "$pkg")"
+	depends ".rpm" "$(rpm -qp --requires "$pkg")"
+}
+
+# Debian's and Fedora's own checks of the packages: lintian must report
+# no error and no warning, rpmlint no error. Distributions take only the
+# dynamic link; both tools rightly object to the C library linked in.
+deb_lint() {
+	needs dpkg-shlibdeps lintian
+	[ "$LINK" = dynamic ] || { echo "a static link is not for distributions"; exit 77; }
+	make_package DEB
+	lintian --fail-on error,warning "$pkg" >"$tmp/log" 2>&1
+	check "lintian: status and report" "0:" "$?:$(grep -E '^[EW]: ' "$tmp/log")"
+}
+
+rpm_lint() {
+	needs rpmbuild rpmlint
+	[ "$LINK" = dynamic ] || { echo "a static link is not for distributions"; exit 77; }
+	make_package RPM
+	rpmlint -c "$srcdir/packaging/rpmlint.toml" "$pkg" >"$tmp/log" 2>&1
+	check "rpmlint: status and errors" "0:" "$?:$(grep ': E: ' "$tmp/log")"
 }
 
 $group

@@ -1,0 +1,142 @@
+# SPDX-License-Identifier: ISC
+#
+# cpack in the build folder writes a .tar.gz to unpack under any prefix,
+# a .deb where dpkg-shlibdeps can work out what the program needs, and an
+# .rpm where rpmbuild is found. All three take the install rules as they
+# are; packaging/prebuild.cmake then fits the documents to each format.
+
+set(CPACK_GENERATOR TGZ)
+find_program(CRLINES_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(CRLINES_DPKG_SHLIBDEPS)
+  list(APPEND CPACK_GENERATOR DEB)
+endif()
+find_program(CRLINES_RPMBUILD rpmbuild)
+if(CRLINES_RPMBUILD)
+  list(APPEND CPACK_GENERATOR RPM)
+endif()
+
+set(authors "The crlines authors")
+set(CPACK_PACKAGE_VENDOR ${authors})
+set(CPACK_PACKAGE_CONTACT "${authors} <crlines@example.org>")
+# Both formats show the long description as written, so its lines are
+# kept short.
+set(CPACK_PACKAGE_DESCRIPTION [[
+crlines copies standard input to standard output and changes only the
+line feeds: each is written as a carriage return followed by a DEL byte
+or, with -d, as a carriage return alone. Every other byte is copied
+unchanged, so it serves for binary data and in pipelines.]])
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+# Folders the install makes would otherwise take their mode from the
+# builder's umask.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE
+  GROUP_READ GROUP_EXECUTE
+  WORLD_READ WORLD_EXECUTE)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/prebuild.cmake)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+
+set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+set(CPACK_RPM_PACKAGE_RELEASE 1)
+set(CPACK_RPM_PACKAGE_LICENSE ISC)
+set(CPACK_RPM_PACKAGE_GROUP "Applications/Text")
+set(CPACK_RPM_PACKAGE_SUMMARY
+  "Write every line feed as a carriage return and a DEL byte")
+set(CPACK_RPM_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+# The .deb and the .rpm install under /usr, whatever prefix the build has.
+set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
+  /usr/${CMAKE_INSTALL_MANDIR} /usr/${CMAKE_INSTALL_MANDIR}/man1)
+set(docdir /usr/${CMAKE_INSTALL_DOCDIR})
+set(CPACK_RPM_USER_FILELIST "%license ${docdir}/LICENSE" "%doc ${docdir}/NEWS")
+# Built with SOURCE_DATE_EPOCH set, the package carries that date as its
+# build time and as no file's later time. It names no build host, and
+# has no links by build ID, which would make it own /usr/lib/.build-id.
+set(CPACK_RPM_SPEC_MORE_DEFINE [[
+%define packager The crlines authors <crlines@example.org>
+%define _buildhost reproducible
+%define _build_id_links none
+%define use_source_date_epoch_as_buildtime 1
+%define clamp_mtime_to_source_date_epoch 1]])
+
+# NEWS is written once and shipped as each format's changelog: in the
+# .deb as a Debian changelog, in the .rpm as the %changelog section.
+# An entry starts with a line "crlines VERSION, YYYY-MM-DD"; its items
+# start with "  * " and go on in lines indented by four spaces.
+function(crlines_changelogs news deb rpm)
+  set(weekdays Sun Mon Tue Wed Thu Fri Sat)
+  set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+  # Sakamoto's method for the day of the week.
+  set(offsets 0 3 2 5 0 3 5 1 4 6 2 4)
+  file(STRINGS ${news} lines)
+  set(deb_text "")
+  set(rpm_text "")
+  set(trailer "")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^crlines ([^,]+), ([0-9]+)-([0-9]+)-([0-9]+)$")
+      set(version ${CMAKE_MATCH_1})
+      math(EXPR year "${CMAKE_MATCH_2}")
+      math(EXPR month "${CMAKE_MATCH_3}")
+      set(day ${CMAKE_MATCH_4})
+      math(EXPR m "${month} - 1")
+      list(GET offsets ${m} offset)
+      list(GET months ${m} month_name)
+      set(y ${year})
+      if(month LESS 3)
+        math(EXPR y "${y} - 1")
+      endif()
+      math(EXPR w "(${y} + ${y} / 4 - ${y} / 100 + ${y} / 400 + ${offset} + ${day}) % 7")
+      list(GET weekdays ${w} weekday)
+      if(trailer)
+        string(APPEND deb_text "${trailer}\n")
+        string(APPEND rpm_text "\n")
+      endif()
+      string(APPEND deb_text "crlines (${version}) unstable; urgency=medium\n\n")
+      set(trailer "\n -- ${CPACK_PACKAGE_CONTACT}  ${weekday}, ${day} ${month_name} ${year} 00:00:00 +0000\n")
+      string(APPEND rpm_text "* ${weekday} ${month_name} ${day} ${year} ${CPACK_PACKAGE_CONTACT} - ${version}-${CPACK_RPM_PACKAGE_RELEASE}\n")
+    elseif(line MATCHES "^  \\* (.*)")
+      string(APPEND deb_text "${line}\n")
+      string(APPEND rpm_text "- ${CMAKE_MATCH_1}\n")
+    elseif(line MATCHES "^    (.*)")
+      string(APPEND deb_text "${line}\n")
+      string(APPEND rpm_text "  ${CMAKE_MATCH_1}\n")
+    endif()
+  endforeach()
+  file(WRITE ${deb} "${deb_text}${trailer}")
+  file(WRITE ${rpm} "${rpm_text}")
+endfunction()
+
+set(CPACK_CRLINES_DEB_CHANGELOG ${CMAKE_CURRENT_BINARY_DIR}/changelog)
+set(CPACK_RPM_CHANGELOG_FILE ${CMAKE_CURRENT_BINARY_DIR}/rpm-changelog)
+crlines_changelogs(${PROJECT_SOURCE_DIR}/NEWS
+  ${CPACK_CRLINES_DEB_CHANGELOG} ${CPACK_RPM_CHANGELOG_FILE})
+
+# Debian's copyright file, in its machine-readable format, carries the
+# licence from LICENSE: the text after the copyright line and the blank
+# line under it, each line indented and each blank line written as " .".
+file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE licence)
+list(POP_FRONT licence copyright)
+list(POP_FRONT licence)
+string(REGEX REPLACE "^Copyright \\(c\\) " "" copyright "${copyright}")
+set(body "")
+foreach(line IN LISTS licence)
+  if(line STREQUAL "")
+    set(line ".")
+  endif()
+  string(APPEND body " ${line}\n")
+endforeach()
+set(CPACK_CRLINES_DEB_COPYRIGHT ${CMAKE_CURRENT_BINARY_DIR}/copyright)
+file(WRITE ${CPACK_CRLINES_DEB_COPYRIGHT} "\
+Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: crlines
+Upstream-Contact: ${CPACK_PACKAGE_CONTACT}
+
+Files: *
+Copyright: ${copyright}
+License: ISC
+${body}")
+set(CPACK_CRLINES_DOCDIR ${CMAKE_INSTALL_DOCDIR})
+
+include(CPack)
