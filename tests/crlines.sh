@@ -6,7 +6,8 @@
 #
 # usage: crlines.sh GROUP BINARY SOURCE_DIR BUILD_DIR
 # where GROUP is translation, arguments, failures, manual, installed,
-# fallback, tarball, deb_package, rpm_package, deb_lint or rpm_lint.
+# fallback, tarball, deb_package, rpm_package, deb_lint, rpm_lint or
+# release.
 set -u
 group=$1 bin=$2 srcdir=$3 builddir=$4
 tmp=$(mktemp -d) || exit 1
@@ -376,6 +377,50 @@ rpm_lint() {
 	make_package RPM
 	rpmlint -c "$srcdir/packaging/rpmlint.toml" "$pkg" >"$tmp/log" 2>&1
 	check "rpmlint: status and errors" "0:" "$?:$(grep ': E: ' "$tmp/log")"
+}
+
+# A release made twice, under two umasks and in two folders: from a copy of
+# the tree, then from the source tarball that first release made, unpacked
+# where there is no git. Both must give the same bytes.
+release() {
+	needs gzip sha256sum
+	[ ! -e "$srcdir/.git" ] || needs git
+	tar --version 2>/dev/null | grep -q 'GNU tar' || { echo "GNU tar not found"; exit 77; }
+	unset SOURCE_DATE_EPOCH
+	PATH=${CMAKE%/*}:$PATH
+	if [ -e "$srcdir/.git" ]; then
+		git clone -q "$srcdir" "$tmp/a"
+		date=$(git -C "$tmp/a" log -1 --format=%ct)
+	else
+		cp -Rp "$srcdir" "$tmp/a"
+		date=$(date -r "$srcdir/CMakeLists.txt" +%s)
+	fi
+	(cd "$tmp/a" && sh packaging/release >/dev/null)
+	if [ -e "$tmp/a/.git" ]; then
+		check "source tarball holds the tracked files" \
+			"$(git -C "$tmp/a" ls-files | sed "s,^,crlines-$VERSION/," | list)" \
+			"$(tar -tzf "$tmp/a/dist/crlines-$VERSION.tar.gz" | list)"
+	fi
+	b=$tmp/elsewhere/crlines-$VERSION
+	mkdir "$tmp/elsewhere"
+	(umask 077 && tar -xzf "$tmp/a/dist/crlines-$VERSION.tar.gz" -C "$tmp/elsewhere" &&
+		cd "$b" && sh packaging/release >/dev/null)
+	check "the same SHA256SUMS from the tree and its tarball" "$(cat "$tmp/a/dist/SHA256SUMS")" "$(cat "$b/dist/SHA256SUMS")"
+	check "SHA256SUMS holds" 0 "$(cd "$b/dist" && sha256sum -c --quiet SHA256SUMS; echo $?)"
+
+	# Entries owned by root, folders and programs 0755, other files 0644,
+	# all dated by the release.
+	when=$(perl -MPOSIX -e 'print strftime "%Y-%m-%d %H:%M:%S", gmtime shift' "$date")
+	for archive in "$b/dist"/*.tar.gz "$b/dist"/*.deb; do
+		case $archive in
+		*.deb) command -v dpkg-deb >/dev/null || continue
+			dpkg-deb --fsys-tarfile "$archive" >"$tmp/entries.tar" ;;
+		*) gzip -dc "$archive" >"$tmp/entries.tar" ;;
+		esac
+		check "owners, modes and times in ${archive##*/}" "" \
+			"$(TZ=UTC tar --full-time --numeric-owner -tvf "$tmp/entries.tar" | awk '{ print $1, $2, $4, $5 }' |
+				grep -vxE "(drwxr-xr-x|-rw-r--r--|-rwxr-xr-x) 0/0 $when")"
+	done
 }
 
 $group
