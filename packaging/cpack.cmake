@@ -54,12 +54,12 @@ set(CPACK_RPM_USER_FILELIST "%license ${docdir}/LICENSE" "%doc ${docdir}/NEWS")
 # Built with SOURCE_DATE_EPOCH set, the package carries that date as its
 # build time and as no file's later time. It names no build host, and
 # has no links by build ID, which would make it own /usr/lib/.build-id.
-set(CPACK_RPM_SPEC_MORE_DEFINE [[
-%define packager The crlines authors <crlines@example.org>
+set(CPACK_RPM_SPEC_MORE_DEFINE "\
+%define packager ${CPACK_PACKAGE_CONTACT}
 %define _buildhost reproducible
 %define _build_id_links none
 %define use_source_date_epoch_as_buildtime 1
-%define clamp_mtime_to_source_date_epoch 1]])
+%define clamp_mtime_to_source_date_epoch 1")
 
 # NEWS is written once and shipped as each format's changelog: in the
 # .deb as a Debian changelog, in the .rpm as the %changelog section.
@@ -108,6 +108,9 @@ function(crlines_changelogs news deb rpm)
   file(WRITE ${rpm} "${rpm_text}")
 endfunction()
 
+# Both are read at configure time, so a change to either configures anew.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/NEWS ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_CRLINES_DEB_CHANGELOG ${CMAKE_CURRENT_BINARY_DIR}/changelog)
 set(CPACK_RPM_CHANGELOG_FILE ${CMAKE_CURRENT_BINARY_DIR}/rpm-changelog)
 crlines_changelogs(${PROJECT_SOURCE_DIR}/NEWS

@@ -412,6 +412,7 @@ release() {
 	# all dated by the release.
 	when=$(perl -MPOSIX -e 'print strftime "%Y-%m-%d %H:%M:%S", gmtime shift' "$date")
 	for archive in "$b/dist"/*.tar.gz "$b/dist"/*.deb; do
+		[ -f "$archive" ] || continue
 		case $archive in
 		*.deb) command -v dpkg-deb >/dev/null || continue
 			dpkg-deb --fsys-tarfile "$archive" >"$tmp/entries.tar" ;;
