@@ -206,6 +206,7 @@ failures() {
 	# Standard input and output on terminals. The hang-up must end the
 	# run at the next line typed, not at the end of input.
 	while IFS='|' read -r name want; do
+		command -v python3 >/dev/null || { skip "terminal, $name: no python3"; continue; }
 		got=$(python3 "$srcdir/tests/terminal.py" "$name" "$bin")
 		case $? in
 		77) skip "terminal, $name: no pseudo-terminal" ;;
