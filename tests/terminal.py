@@ -14,18 +14,58 @@ CASE is one of
 
 Prints one line: the exit status ("running" if it did not end within a few
 seconds of its last input), the bytes the output terminal received in hex,
-and standard error with its lines joined by " / ". Exits 77 where no
-pseudo-terminal can be opened.
+and standard error in brackets with each line feed as \\n. Where the case
+cannot be run, prints why and exits 77: no pseudo-terminal can be opened,
+or BINARY's C library is not one that writes out pending terminal output
+before it reads a terminal (glibc and the BSDs' do, musl's does not), or
+that library cannot be told.
 """
 
 import fcntl
 import os
 import select
+import struct
 import subprocess
 import sys
 import tty
 
 WAIT = 5
+
+
+def interpreter(binary):
+    """The ELF program interpreter that BINARY names; b"" for none."""
+    with open(binary, "rb") as f:
+        elf = f.read()
+    if elf[:4] != b"\x7fELF":
+        return b""
+    order = "<" if elf[5] == 1 else ">"
+    if elf[4] == 2:
+        phoff, = struct.unpack_from(order + "Q", elf, 32)
+        phentsize, phnum = struct.unpack_from(order + "HH", elf, 54)
+        header = order + "I4xQ16xQ"
+    else:
+        phoff, = struct.unpack_from(order + "I", elf, 28)
+        phentsize, phnum = struct.unpack_from(order + "HH", elf, 42)
+        header = order + "II8xI"
+    for i in range(phnum):
+        kind, offset, size = struct.unpack_from(header, elf, phoff + i * phentsize)
+        if kind == 3:  # PT_INTERP
+            return elf[offset:offset + size].rstrip(b"\0")
+    return b""
+
+
+def why_not(binary):
+    """Why BINARY's C library rules the cases out, or None if it does not."""
+    interp = interpreter(binary)
+    if b"musl" in interp:
+        return "musl does not write out terminal output before it reads"
+    if interp:
+        return None
+    with open(binary, "rb") as f:
+        # Every static program glibc links reads its tunables from here.
+        if b"GLIBC_TUNABLES" in f.read():
+            return None
+    return "cannot tell the C library of a program linked statically"
 
 
 def read_until(fd, want):
@@ -38,10 +78,15 @@ def read_until(fd, want):
 
 def main():
     case, binary = sys.argv[1:]
+    why = why_not(binary)
+    if why:
+        print(why)
+        sys.exit(77)
     try:
         in_master, in_slave = os.openpty()
         out_master, out_slave = os.openpty()
     except OSError:
+        print("no pseudo-terminal")
         sys.exit(77)
     tty.setraw(out_slave)
     stdout = out_slave
@@ -78,8 +123,8 @@ def main():
         except subprocess.TimeoutExpired:
             proc.kill()
             proc.wait()
-    err = proc.stderr.read().decode(errors="replace").splitlines()
-    print(f"status {status}; output {got.hex(' ')}; stderr {' / '.join(err)}")
+    err = proc.stderr.read().decode(errors="replace").replace("\n", "\\n")
+    print(f"status {status}; output {got.hex(' ')}; stderr [{err}]")
 
 
 main()
