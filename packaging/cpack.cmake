@@ -1,11 +1,13 @@
 # SPDX-License-Identifier: ISC
 #
-# cpack in the build folder writes a .tar.gz to unpack under any prefix,
-# a .deb where dpkg-shlibdeps can work out what the program needs, and an
-# .rpm where rpmbuild is found. All three take the install rules as they
-# are; packaging/prebuild.cmake then fits the documents to each format.
+# cpack in the build folder writes a .deb where dpkg-shlibdeps can work
+# out what the program needs, and an .rpm where rpmbuild is found. Both
+# take the install rules as they are; packaging/prebuild.cmake then fits
+# the documents to each format, and packaging/postbuild.cmake mends the
+# .deb. The tarball of the program is packaging/release's: one that cpack
+# made would record the builder as the owner of its folders.
 
-set(CPACK_GENERATOR TGZ)
+set(CPACK_GENERATOR "")
 find_program(CRLINES_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(CRLINES_DPKG_SHLIBDEPS)
   list(APPEND CPACK_GENERATOR DEB)
@@ -13,6 +15,26 @@ endif()
 find_program(CRLINES_RPMBUILD rpmbuild)
 if(CRLINES_RPMBUILD)
   list(APPEND CPACK_GENERATOR RPM)
+endif()
+if(NOT CPACK_GENERATOR)
+  message(STATUS "crlines: cpack can make no package here: it needs "
+    "dpkg-shlibdeps for a .deb or rpmbuild for an .rpm")
+endif()
+
+# The packages name the architecture that the compiler builds for, which
+# need not be the one uname reports (under setarch, or to a cross
+# compiler).
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpmachine
+  OUTPUT_VARIABLE target OUTPUT_STRIP_TRAILING_WHITESPACE
+  RESULT_VARIABLE failed ERROR_QUIET)
+if(NOT failed AND target MATCHES "^([^-]+)-")
+  set(CPACK_SYSTEM_NAME ${target})
+  set(CPACK_RPM_PACKAGE_ARCHITECTURE ${CMAKE_MATCH_1})
+  if(CRLINES_DPKG_SHLIBDEPS)
+    execute_process(COMMAND dpkg-architecture -t ${target} -qDEB_HOST_ARCH
+      OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE
+      OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  endif()
 endif()
 
 set(authors "The crlines authors")
@@ -26,14 +48,8 @@ line feeds: each is written as a carriage return followed by a DEL byte
 or, with -d, as a carriage return alone. Every other byte is copied
 unchanged, so it serves for binary data and in pipelines.]])
 set(CPACK_STRIP_FILES ON)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-# Folders the install makes would otherwise take their mode from the
-# builder's umask.
-set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-  OWNER_READ OWNER_WRITE OWNER_EXECUTE
-  GROUP_READ GROUP_EXECUTE
-  WORLD_READ WORLD_EXECUTE)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/prebuild.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/postbuild.cmake)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
@@ -54,10 +70,14 @@ set(CPACK_RPM_USER_FILELIST "%license ${docdir}/LICENSE" "%doc ${docdir}/NEWS")
 # Built with SOURCE_DATE_EPOCH set, the package carries that date as its
 # build time and as no file's later time. It names no build host, and
 # has no links by build ID, which would make it own /usr/lib/.build-id.
+# rpm's own passes after the install are left out: the program is
+# stripped and the page compressed already, and a pass that wrote them
+# again would date them by the clock, which may be behind the release.
 set(CPACK_RPM_SPEC_MORE_DEFINE "\
 %define packager ${CPACK_PACKAGE_CONTACT}
 %define _buildhost reproducible
 %define _build_id_links none
+%define __spec_install_post %{nil}
 %define use_source_date_epoch_as_buildtime 1
 %define clamp_mtime_to_source_date_epoch 1")
 

@@ -219,7 +219,8 @@ failures() {
 	EOF
 
 	"$bin" </dev/null >&- 2>"$tmp/err"
-	check "closed output, nothing to write" "0 $(lines)" "$? $(exact "$tmp/err")"
+	status=$?
+	check "closed output, nothing to write" "0 $(lines)" "$status $(exact "$tmp/err")"
 
 	out=$(stdin_pipe "$bin" 2>"$tmp/err" | hex)
 	check "read failure after data: output" "61 62 0d 7f 63 64" "$out"
@@ -252,7 +253,8 @@ failures() {
 	if strace -o /dev/null true 2>/dev/null; then
 		strace -o /dev/null -P "$tmp/out" -e trace=close -e inject=close:error=ENOSPC \
 			"$bin" <"$tmp/in" >"$tmp/out" 2>"$tmp/err"
-		check "failed close of the output" "1 $(lines "$bin: write error: $(reason ENOSPC)")" "$? $(exact "$tmp/err")"
+		status=$?
+		check "failed close of the output" "1 $(lines "$bin: write error: $(reason ENOSPC)")" "$status $(exact "$tmp/err")"
 		if have_full "no write after the first failed"; then
 			perl -e 'print "\n" x 65536' >"$tmp/lf"
 			strace -o "$tmp/trace" -e trace=write,writev "$bin" <"$tmp/lf" >/dev/full 2>/dev/null
@@ -328,10 +330,13 @@ fallback() {
 		"$? $(grep -c 'cannot link a static PIE' "$tmp/log")"
 }
 
-# make_package GENERATOR: cpack's package of that kind, in $tmp/pkg; sets pkg.
+# make_package GENERATOR: cpack's package of that kind, in $tmp/pkg, made
+# under a umask that would leave folders and files unreadable to others
+# if it reached them; sets pkg.
 make_package() {
-	"$CPACK" --config "$builddir/CPackConfig.cmake" -G "$1" -B "$tmp/pkg" >"$tmp/log" 2>&1 || cat "$tmp/log"
-	pkg=$(ls "$tmp/pkg"/*.deb "$tmp/pkg"/*.rpm "$tmp/pkg"/*.tar.gz 2>/dev/null)
+	(umask 077 && "$CPACK" --config "$builddir/CPackConfig.cmake" -G "$1" -B "$tmp/pkg") >"$tmp/log" 2>&1 ||
+		cat "$tmp/log"
+	pkg=$(ls "$tmp/pkg"/*.deb "$tmp/pkg"/*.rpm 2>/dev/null)
 }
 
 # depends NAME DEPENDENCIES: that the package needs the C library for a
@@ -339,15 +344,6 @@ make_package() {
 depends() {
 	case $2 in *libc*) got=libc ;; *) got=none ;; esac
 	check "$1: dependencies of the $LINK link" "$([ "$LINK" = static ] && echo none || echo libc)" "$got"
-}
-
-tarball() {
-	make_package TGZ
-	check "tarball contents" "bin/crlines share/doc/crlines/LICENSE share/doc/crlines/NEWS share/man/man1/crlines.1 " \
-		"$(tar -tzf "$pkg" | list)"
-	mkdir "$tmp/tgz"
-	tar -xzf "$pkg" -C "$tmp/tgz"
-	translates "program from the tarball" "$tmp/tgz/bin/crlines"
 }
 
 deb_package() {
@@ -409,43 +405,65 @@ rpm_lint() {
 	check "rpmlint: status and errors" "0:" "$?:$(grep ': E: ' "$tmp/log")"
 }
 
-# A release made twice, under two umasks and in two folders: from a copy of
-# the tree, then from the source tarball that first release made, unpacked
-# where there is no git. Both must give the same bytes.
+# A release made in a clone whose git would write CRLF line ends, made
+# there again but interrupted, then made from the source tarball that the
+# first release made, unpacked where there is no git, under another
+# umask, with fresh dates and beside a stray file. All give the same bytes.
 release() {
-	needs gzip sha256sum
+	needs gzip sha256sum dpkg-deb dpkg-shlibdeps rpmbuild
 	[ ! -e "$srcdir/.git" ] || needs git
+	[ -e "$srcdir/.git" ] || [ -f "$srcdir/MANIFEST" ] || skip_group "neither git nor a MANIFEST"
 	tar --version 2>/dev/null | grep -q 'GNU tar' || skip_group "GNU tar not found"
 	unset SOURCE_DATE_EPOCH
-	PATH=${CMAKE%/*}:$PATH
+	PATH=${CMAKE:+${CMAKE%/*}:}$PATH
 	if [ -e "$srcdir/.git" ]; then
-		git clone -q "$srcdir" "$tmp/a"
+		git clone -q -c core.autocrlf=true "$srcdir" "$tmp/a"
 		date=$(git -C "$tmp/a" log -1 --format=%ct)
 	else
 		cp -Rp "$srcdir" "$tmp/a"
-		date=$(date -r "$srcdir/CMakeLists.txt" +%s)
+		date=$(sed -n '1s/^SOURCE_DATE_EPOCH=//p' "$srcdir/MANIFEST")
 	fi
 	(cd "$tmp/a" && sh packaging/release >/dev/null)
+	a=$tmp/a/dist
 	if [ -e "$tmp/a/.git" ]; then
-		check "source tarball holds the tracked files" \
-			"$(git -C "$tmp/a" ls-files | sed "s,^,crlines-$VERSION/," | list)" \
-			"$(tar -tzf "$tmp/a/dist/crlines-$VERSION.tar.gz" | list)"
+		check "source tarball holds the tracked files and MANIFEST" \
+			"$({ git -C "$tmp/a" ls-files; echo MANIFEST; } | sed "s,^,crlines-$VERSION/," | list)" \
+			"$(tar -tzf "$a/crlines-$VERSION.tar.gz" | list)"
 	fi
+
+	# Interrupted as ^C would interrupt it, once the program is built.
+	mkdir "$tmp/stop"
+	printf '#!/bin/sh\nkill -INT 0\n' >"$tmp/stop/cpack"
+	chmod +x "$tmp/stop/cpack"
+	sums=$(cat "$a/SHA256SUMS")
+	(cd "$tmp/a" && PATH=$tmp/stop:$PATH perl -e 'setpgrp; exec @ARGV' sh packaging/release >/dev/null 2>&1)
+	status=$?
+	check "interrupted release: status, dist/ kept, lock gone" "1 $sums" \
+		"$status $(cd "$a" && sha256sum -c --quiet SHA256SUMS && cat SHA256SUMS)$(ls -d "$tmp/a/.release.lock" 2>/dev/null)"
+
 	b=$tmp/elsewhere/crlines-$VERSION
 	mkdir "$tmp/elsewhere"
-	(umask 077 && tar -xzf "$tmp/a/dist/crlines-$VERSION.tar.gz" -C "$tmp/elsewhere" &&
-		cd "$b" && sh packaging/release >/dev/null)
-	check "the same SHA256SUMS from the tree and its tarball" "$(cat "$tmp/a/dist/SHA256SUMS")" "$(cat "$b/dist/SHA256SUMS")"
-	check "SHA256SUMS holds" 0 "$(cd "$b/dist" && sha256sum -c --quiet SHA256SUMS; echo $?)"
+	(umask 077 && tar -xmzf "$a/crlines-$VERSION.tar.gz" -C "$tmp/elsewhere" &&
+		cd "$b" && touch NEWS~ && sh packaging/release >/dev/null)
+	check "the same SHA256SUMS from the tree and its tarball" "$(cat "$a/SHA256SUMS")" "$(cat "$b/dist/SHA256SUMS")"
+	check "the sums are those of the files the first release handed out, all of them" \
+		"$(ls "$a" | sort | tr '\n' ' ')" \
+		"$(cd "$a" && sha256sum -c --quiet "$b/dist/SHA256SUMS" &&
+			{ echo SHA256SUMS; sed 's/^[^ ]*  //' SHA256SUMS; } | sort | tr '\n' ' ')"
+
+	set -- "$b/dist/crlines-$VERSION-"*.tar.gz
+	check "program tarball contents" "bin/crlines share/doc/crlines/LICENSE share/doc/crlines/NEWS share/man/man1/crlines.1 " \
+		"$(tar -tzf "$1" | list)"
+	mkdir "$tmp/bin"
+	tar -xzf "$1" -C "$tmp/bin"
+	translates "program from its tarball" "$tmp/bin/bin/crlines"
 
 	# Entries owned by root, folders and programs 0755, other files 0644,
 	# all dated by the release.
 	when=$(perl -MPOSIX -e 'print strftime "%Y-%m-%d %H:%M:%S", gmtime shift' "$date")
 	for archive in "$b/dist"/*.tar.gz "$b/dist"/*.deb; do
-		[ -f "$archive" ] || continue
 		case $archive in
-		*.deb) command -v dpkg-deb >/dev/null || continue
-			dpkg-deb --fsys-tarfile "$archive" >"$tmp/entries.tar" ;;
+		*.deb) dpkg-deb --fsys-tarfile "$archive" >"$tmp/entries.tar" ;;
 		*) gzip -dc "$archive" >"$tmp/entries.tar" ;;
 		esac
 		check "owners, modes and times in ${archive##*/}" "" \
