@@ -32,7 +32,7 @@ check() {
 # skip WHAT: counts the cases WHAT as skipped.
 skip() {
 	if [ -n "${CRLINES_NO_SKIP-}" ]; then
-		failed=$((failed + 1))
+		checked=$((checked + 1)) failed=$((failed + 1))
 		echo "FAIL (skipped) $1"
 	else
 		skipped=$((skipped + 1))
