@@ -84,17 +84,17 @@ int main(int argc, char *argv[])
 
 	// A read error ends the input as end of file does; what was read
 	// before it still goes out before the failure is told.
-	const bool read_failed = std::ferror(stdin) != 0;
+	const bool read_failed = std::ferror(in) != 0;
 	const int read_errno = errno;
 	// An error indicator set by now comes from the library's own flush
 	// in the last read. Nothing more is written after it, and if that
 	// read failed too, its errno has replaced the write's.
-	const bool flush_failed = std::ferror(stdout) != 0;
+	const bool flush_failed = std::ferror(out) != 0;
 	// Some file systems, NFS among them, report a write they refused only
 	// when the file is closed. A standard output that was never open, with
 	// nothing written to it, has failed nothing.
-	const bool write_failed = flush_failed || std::fflush(stdout) == EOF ||
-	    (std::fclose(stdout) == EOF && errno != EBADF);
+	const bool write_failed = flush_failed || std::fflush(out) == EOF ||
+	    (std::fclose(out) == EOF && errno != EBADF);
 	const int write_errno = errno;
 	if (read_failed)
 		report("read", read_errno);
