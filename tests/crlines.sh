@@ -437,7 +437,7 @@ release() {
 	printf '#!/bin/sh\nkill -INT 0\n' >"$tmp/stop/cpack"
 	chmod +x "$tmp/stop/cpack"
 	sums=$(cat "$a/SHA256SUMS")
-	(cd "$tmp/a" && PATH=$tmp/stop:$PATH perl -e 'setpgrp; exec @ARGV' sh packaging/release >/dev/null 2>&1)
+	(cd "$tmp/a" && PATH=$tmp/stop:$PATH perl -e '$SIG{INT} = "DEFAULT"; setpgrp; exec @ARGV' sh packaging/release >/dev/null 2>&1)
 	status=$?
 	check "interrupted release: status, dist/ kept, lock gone" "1 $sums" \
 		"$status $(cd "$a" && sha256sum -c --quiet SHA256SUMS && cat SHA256SUMS)$(ls -d "$tmp/a/.release.lock" 2>/dev/null)"
