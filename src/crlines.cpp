@@ -8,6 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 const char *progname = "crlines";
@@ -36,6 +40,37 @@ void report(const char *what, int err)
 		    std::strerror(err));
 }
 
+// Whether writing standard output could reach input not yet read, as
+// when it is appended to the file it reads: the input would then never
+// end, and the file would grow until the disk is full. With -d the output
+// is as long as the input, so the same file rewritten in place from one
+// offset is safe, unless both streams share one offset, which each write
+// moves ahead of the reader. A stream that cannot be examined is taken
+// to be safe: this check only refuses, it never fails a run itself.
+bool output_reaches_input(bool cr_only)
+{
+	struct stat in, out;
+	if (fstat(STDIN_FILENO, &in) == -1 || fstat(STDOUT_FILENO, &out) == -1 ||
+	    !S_ISREG(in.st_mode) || !S_ISREG(out.st_mode) ||
+	    in.st_dev != out.st_dev || in.st_ino != out.st_ino)
+		return false;
+	const int flags = fcntl(STDOUT_FILENO, F_GETFL);
+	if (!cr_only || (flags != -1 && (flags & O_APPEND) != 0))
+		return true;
+	const off_t in_at = lseek(STDIN_FILENO, 0, SEEK_CUR);
+	const off_t out_at = lseek(STDOUT_FILENO, 0, SEEK_CUR);
+	if (in_at == -1 || out_at == -1 || out_at < in_at)
+		return false;
+	if (out_at > in_at)
+		return true;
+	// One offset shared by both descriptors moves with either; moving
+	// the output's and putting it back tells, before any byte is read.
+	const bool shared = lseek(STDOUT_FILENO, out_at + 1, SEEK_SET) != -1 &&
+	    lseek(STDIN_FILENO, 0, SEEK_CUR) != in_at;
+	lseek(STDOUT_FILENO, out_at, SEEK_SET);
+	return shared;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -50,6 +85,11 @@ int main(int argc, char *argv[])
 		std::exit(1);
 	}
 	const bool cr_only = argc > 1;
+
+	if (output_reaches_input(cr_only)) {
+		std::fprintf(stderr, "%s: input file is output file\n", progname);
+		return 1;
+	}
 
 	// Held here, not read from stdin and stdout at each byte: a byte
 	// stored in the output buffer might, for all the compiler knows, be
@@ -86,9 +126,11 @@ int main(int argc, char *argv[])
 	// before it still goes out before the failure is told.
 	const bool read_failed = std::ferror(in) != 0;
 	const int read_errno = errno;
-	// An error indicator set by now comes from the library's own flush
-	// in the last read. Nothing more is written after it, and if that
-	// read failed too, its errno has replaced the write's.
+	// An error indicator set by now comes from a write since the last
+	// line feed: the library's own flush before a read, or a putc that
+	// found the buffer full on a line longer than it. Nothing more was
+	// written after it, and if a read failed since, its errno has
+	// replaced the write's.
 	const bool flush_failed = std::ferror(out) != 0;
 	// Some file systems, NFS among them, report a write they refused only
 	// when the file is closed. A standard output that was never open, with

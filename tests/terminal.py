@@ -7,6 +7,8 @@ CASE is one of
   typed    lines typed at the input terminal, then ^D;
   hangup   the output terminal hung up after the first line, then two
            more lines typed;
+  hangup_end  the same, then input that ends without a line feed, so
+           that only the final flush can find the failure;
   both     standard output a terminal that cannot be written, and standard
            input a non-blocking terminal holding one line, so that the
            library's flush of the output and the read after it fail in
@@ -86,11 +88,11 @@ def main():
         os.write(in_master, b"cd\n")
         got += read_until(out_master, b"cd\r\x7f")
         os.write(in_master, b"\x04")
-    elif case == "hangup":
+    elif case.startswith("hangup"):
         os.write(in_master, b"ab\n")
         got += read_until(out_master, b"ab\r\x7f")
         os.close(out_master)
-        os.write(in_master, b"cd\nef\n")
+        os.write(in_master, b"cd\nef\n" if case == "hangup" else b"cd\x04\x04")
 
     try:
         status = proc.wait(WAIT)
