@@ -432,41 +432,102 @@ rpm_lint() {
 	check "rpmlint: status and errors" "0:" "$?:$(grep ': E: ' "$tmp/log")"
 }
 
-# A release made in a clone whose git would write CRLF line ends, made
-# there again but interrupted, then made from the source tarball that the
-# first release made, unpacked where there is no git, under another
-# umask, with fresh dates and beside a stray file. All give the same bytes.
+# released COMMAND...: COMMAND, a release, run in $tmp/a; sets status,
+# and err to its messages (exact) but the line on the environment.
+released() {
+	(cd "$tmp/a" && "$@" >/dev/null 2>"$tmp/err")
+	status=$?
+	err=$(grep -v 'left out:' "$tmp/err"; echo '<end>')
+}
+
+# refused NAME WANT COMMAND...: a release that stops before it builds
+# anything, with status 1 and the message WANT, and leaves dist/ as it was.
+refused() {
+	name=$1 want=$2
+	shift 2
+	before=$(ls -lR "$tmp/a/dist" 2>&1)
+	released "$@"
+	check "release refused, $name: status, message, dist kept" \
+		"1 $(lines "packaging/release: $want")$before" "$status $err$(ls -lR "$tmp/a/dist" 2>&1)"
+}
+
+# A release made in a clone whose git settings and attributes would change
+# the files, in an environment that would change the archives and the
+# build, and signed; made there again but interrupted; then made from the
+# source tarball that the first release made, unpacked where there is no
+# git, under another umask, with fresh dates and beside a stray file. All
+# give the same bytes. Cases that stop before building come between.
 release() {
-	needs gzip sha256sum dpkg-deb dpkg-shlibdeps rpmbuild
+	needs gzip sha256sum dpkg-deb dpkg-shlibdeps file rpmbuild flock gpg
 	[ ! -e "$srcdir/.git" ] || needs git
 	[ -e "$srcdir/.git" ] || [ -f "$srcdir/MANIFEST" ] || skip_group "neither git nor a MANIFEST"
 	tar --version 2>/dev/null | grep -q 'GNU tar' || skip_group "GNU tar not found"
 	unset SOURCE_DATE_EPOCH
 	PATH=${CMAKE:+${CMAKE%/*}:}$PATH
 	if [ -e "$srcdir/.git" ]; then
-		git clone -q -c core.autocrlf=true "$srcdir" "$tmp/a"
+		git clone -q -c core.autocrlf=true -c tar.umask=0111 -c core.attributesFile="$tmp/attributes" \
+			"$srcdir" "$tmp/a"
+		echo 'README.md export-ignore' >"$tmp/attributes"
+		echo '* text eol=crlf' >"$tmp/a/.git/info/attributes"
 		date=$(git -C "$tmp/a" log -1 --format=%ct)
 	else
 		cp -Rp "$srcdir" "$tmp/a"
 		date=$(sed -n '1s/^SOURCE_DATE_EPOCH=//p' "$srcdir/MANIFEST")
 	fi
-	(cd "$tmp/a" && sh packaging/release >/dev/null)
 	a=$tmp/a/dist
+	echo precious >"$a"
+	refused "a file named dist" "dist is not a folder; a release makes dist/, so move it away first" \
+		sh packaging/release
+	rm "$a" && ln -s ../NEWS "$a"
+	refused "dist a link" "dist is not a folder; a release makes dist/, so move it away first" \
+		sh packaging/release
+	rm "$a"
+	refused "an empty date" "SOURCE_DATE_EPOCH is not a whole number of seconds from 1 on: ''" \
+		env SOURCE_DATE_EPOCH= sh packaging/release
+	export GNUPGHOME=$tmp/gnupg
+	mkdir -m 700 "$GNUPGHOME"
+	refused "an unknown key" "gpg has no secret key 0123456789ABCDEF to sign with" \
+		sh packaging/release --sign 0123456789ABCDEF
+
+	gpg --batch --passphrase '' --quick-gen-key 'crlines release test' ed25519 sign never 2>/dev/null
+	released env GZIP=--rsyncable TAR_OPTIONS=--blocking-factor=1 DPKG_DEB_COMPRESSOR_LEVEL=1 \
+		MAKEFLAGS=CXX_FLAGS=-O0 CXX="$(readlink -f "$(command -v "${CXX:-c++}")")" \
+		sh packaging/release --sign 'crlines release test'
+	{ cat "$a/SHA256SUMS"; echo forged; } >"$tmp/forged"
+	verify() { gpg --verify "$a/$1.asc" "$2" 2>/dev/null; echo $?; }
+	check "signatures of the sums and the source tarball, and of a forged file" "0 0 1" \
+		"$(verify SHA256SUMS "$a/SHA256SUMS") $(verify "crlines-$VERSION.tar.gz" "$a/crlines-$VERSION.tar.gz") $(verify SHA256SUMS "$tmp/forged")"
 	if [ -e "$tmp/a/.git" ]; then
 		check "source tarball holds the tracked files and MANIFEST" \
 			"$({ git -C "$tmp/a" ls-files; echo MANIFEST; } | sed "s,^,crlines-$VERSION/," | list)" \
 			"$(tar -tzf "$a/crlines-$VERSION.tar.gz" | list)"
 	fi
+	touch "$a/*" "$a/a b"
+	refused "files no release made" "dist/ holds files no release made; move them away first:
+*
+a b" sh packaging/release
+	rm "$a/*" "$a/a b"
 
 	# Interrupted as ^C would interrupt it, once the program is built.
 	mkdir "$tmp/stop"
 	printf '#!/bin/sh\nkill -INT 0\n' >"$tmp/stop/cpack"
 	chmod +x "$tmp/stop/cpack"
 	sums=$(cat "$a/SHA256SUMS")
-	(cd "$tmp/a" && PATH=$tmp/stop:$PATH perl -e '$SIG{INT} = "DEFAULT"; setpgrp; exec @ARGV' sh packaging/release >/dev/null 2>&1)
-	status=$?
-	check "interrupted release: status, dist/ kept, lock gone" "1 $sums" \
-		"$status $(cd "$a" && sha256sum -c --quiet SHA256SUMS && cat SHA256SUMS)$(ls -d "$tmp/a/.release.lock" 2>/dev/null)"
+	released env PATH="$tmp/stop:$PATH" perl -e '$SIG{INT} = "DEFAULT"; setpgrp; exec @ARGV' sh packaging/release
+	check "interrupted release: status, message, dist/ kept, lock gone" \
+		"1 $(lines "packaging/release: interrupted; dist/ is unchanged")$sums" \
+		"$status $err$(cd "$a" && sha256sum -c --quiet SHA256SUMS && cat SHA256SUMS)$(ls -d "$tmp/a/.release.lock" 2>/dev/null)"
+
+	# Killed outright between moving the old dist/ aside and the new one in.
+	mkdir "$tmp/a/.release.lock"
+	mv "$a" "$tmp/a/.release.lock/old"
+	released sh packaging/release --sign 0123456789ABCDEF
+	check "after a release killed between its moves: dist/ put back, no lock, nothing in TMPDIR" \
+		"$(lines "packaging/release: put back dist/, which a release cut short had left in .release.lock/old" \
+			"packaging/release: gpg has no secret key 0123456789ABCDEF to sign with")$sums" \
+		"$err$(cat "$a/SHA256SUMS")$(ls -d "$tmp/a/.release.lock" 2>/dev/null)$(ls -A "$TMPDIR")"
+	gpgconf --kill gpg-agent
+	gpgconf --remove-socketdir 2>/dev/null
 
 	b=$tmp/elsewhere/crlines-$VERSION
 	mkdir "$tmp/elsewhere"
@@ -474,7 +535,7 @@ release() {
 		cd "$b" && touch NEWS~ && sh packaging/release >/dev/null)
 	check "the same SHA256SUMS from the tree and its tarball" "$(cat "$a/SHA256SUMS")" "$(cat "$b/dist/SHA256SUMS")"
 	check "the sums are those of the files the first release handed out, all of them" \
-		"$(ls "$a" | sort | tr '\n' ' ')" \
+		"$(ls "$a" | grep -v '\.asc$' | sort | tr '\n' ' ')" \
 		"$(cd "$a" && sha256sum -c --quiet "$b/dist/SHA256SUMS" &&
 			{ echo SHA256SUMS; sed 's/^[^ ]*  //' SHA256SUMS; } | sort | tr '\n' ' ')"
 
