@@ -432,23 +432,18 @@ rpm_lint() {
 	check "rpmlint: status and errors" "0:" "$?:$(grep ': E: ' "$tmp/log")"
 }
 
-# released COMMAND...: COMMAND, a release, run in $tmp/a; sets status,
-# and err to its messages (exact) but the line on the environment.
-released() {
-	(cd "$tmp/a" && "$@" >/dev/null 2>"$tmp/err")
-	status=$?
-	err=$(grep -v 'left out:' "$tmp/err"; echo '<end>')
-}
-
-# refused NAME WANT COMMAND...: a release that stops before it builds
-# anything, with status 1 and the message WANT, and leaves dist/ as it was.
-refused() {
+# stopped NAME WANT COMMAND...: COMMAND, a release run in $tmp/a, stops
+# with status 1 and the message WANT (the line on the environment aside),
+# and leaves dist/ as it was, no lock and nothing in TMPDIR.
+stopped() {
 	name=$1 want=$2
 	shift 2
 	before=$(ls -lR "$tmp/a/dist" 2>&1)
-	released "$@"
-	check "release refused, $name: status, message, dist kept" \
-		"1 $(lines "packaging/release: $want")$before" "$status $err$(ls -lR "$tmp/a/dist" 2>&1)"
+	(cd "$tmp/a" && "$@" >/dev/null 2>"$tmp/err")
+	status=$?
+	check "release stopped, $name: status, message, dist kept, nothing left" \
+		"1 $(lines "packaging/release: $want")$before" \
+		"$status $(grep -v 'left out:' "$tmp/err"; echo '<end>')$(ls -lR "$tmp/a/dist" 2>&1)$(ls -d "$tmp/a/.release.lock" 2>/dev/null)$(ls -A "$TMPDIR")"
 }
 
 # A release made in a clone whose git settings and attributes would change
@@ -475,24 +470,21 @@ release() {
 		date=$(sed -n '1s/^SOURCE_DATE_EPOCH=//p' "$srcdir/MANIFEST")
 	fi
 	a=$tmp/a/dist
-	echo precious >"$a"
-	refused "a file named dist" "dist is not a folder; a release makes dist/, so move it away first" \
-		sh packaging/release
-	rm "$a" && ln -s ../NEWS "$a"
-	refused "dist a link" "dist is not a folder; a release makes dist/, so move it away first" \
-		sh packaging/release
-	rm "$a"
-	refused "an empty date" "SOURCE_DATE_EPOCH is not a whole number of seconds from 1 on: ''" \
+	for make in 'echo precious >"$a"' 'ln -s ../NEWS "$a"'; do
+		eval "$make"
+		stopped "dist made by $make" "dist is not a folder; a release makes dist/, so move it away first" \
+			sh packaging/release
+		rm "$a"
+	done
+	stopped "an empty date" "SOURCE_DATE_EPOCH is not a whole number of seconds from 1 on: ''" \
 		env SOURCE_DATE_EPOCH= sh packaging/release
+
 	export GNUPGHOME=$tmp/gnupg
 	mkdir -m 700 "$GNUPGHOME"
-	refused "an unknown key" "gpg has no secret key 0123456789ABCDEF to sign with" \
-		sh packaging/release --sign 0123456789ABCDEF
-
 	gpg --batch --passphrase '' --quick-gen-key 'crlines release test' ed25519 sign never 2>/dev/null
-	released env GZIP=--rsyncable TAR_OPTIONS=--blocking-factor=1 DPKG_DEB_COMPRESSOR_LEVEL=1 \
+	(cd "$tmp/a" && GZIP=--rsyncable TAR_OPTIONS=--blocking-factor=1 DPKG_DEB_COMPRESSOR_LEVEL=1 \
 		MAKEFLAGS=CXX_FLAGS=-O0 CXX="$(readlink -f "$(command -v "${CXX:-c++}")")" \
-		sh packaging/release --sign 'crlines release test'
+		sh packaging/release --sign 'crlines release test' >/dev/null 2>&1)
 	{ cat "$a/SHA256SUMS"; echo forged; } >"$tmp/forged"
 	verify() { gpg --verify "$a/$1.asc" "$2" 2>/dev/null; echo $?; }
 	check "signatures of the sums and the source tarball, and of a forged file" "0 0 1" \
@@ -503,29 +495,23 @@ release() {
 			"$(tar -tzf "$a/crlines-$VERSION.tar.gz" | list)"
 	fi
 	touch "$a/*" "$a/a b"
-	refused "files no release made" "dist/ holds files no release made; move them away first:
+	stopped "files no release made" "dist/ holds files no release made; move them away first:
 *
 a b" sh packaging/release
 	rm "$a/*" "$a/a b"
 
-	# Interrupted as ^C would interrupt it, once the program is built.
+	# Interrupted as ^C would interrupt it, once the program is built;
+	# killed outright between moving the old dist/ aside and the new one
+	# in, then made again with a key that gpg does not have.
 	mkdir "$tmp/stop"
 	printf '#!/bin/sh\nkill -INT 0\n' >"$tmp/stop/cpack"
 	chmod +x "$tmp/stop/cpack"
-	sums=$(cat "$a/SHA256SUMS")
-	released env PATH="$tmp/stop:$PATH" perl -e '$SIG{INT} = "DEFAULT"; setpgrp; exec @ARGV' sh packaging/release
-	check "interrupted release: status, message, dist/ kept, lock gone" \
-		"1 $(lines "packaging/release: interrupted; dist/ is unchanged")$sums" \
-		"$status $err$(cd "$a" && sha256sum -c --quiet SHA256SUMS && cat SHA256SUMS)$(ls -d "$tmp/a/.release.lock" 2>/dev/null)"
-
-	# Killed outright between moving the old dist/ aside and the new one in.
-	mkdir "$tmp/a/.release.lock"
-	mv "$a" "$tmp/a/.release.lock/old"
-	released sh packaging/release --sign 0123456789ABCDEF
-	check "after a release killed between its moves: dist/ put back, no lock, nothing in TMPDIR" \
-		"$(lines "packaging/release: put back dist/, which a release cut short had left in .release.lock/old" \
-			"packaging/release: gpg has no secret key 0123456789ABCDEF to sign with")$sums" \
-		"$err$(cat "$a/SHA256SUMS")$(ls -d "$tmp/a/.release.lock" 2>/dev/null)$(ls -A "$TMPDIR")"
+	stopped "interrupted" "interrupted; dist/ is unchanged" \
+		env PATH="$tmp/stop:$PATH" perl -e '$SIG{INT} = "DEFAULT"; setpgrp; exec @ARGV' sh packaging/release
+	stopped "after one killed between its moves, with an unknown key" \
+		"put back dist/, which a release cut short had left in .release.lock/old
+packaging/release: gpg has no secret key 0123456789ABCDEF to sign with" \
+		sh -c 'mkdir .release.lock && mv dist .release.lock/old && exec sh packaging/release --sign 0123456789ABCDEF'
 	gpgconf --kill gpg-agent
 	gpgconf --remove-socketdir 2>/dev/null
 
