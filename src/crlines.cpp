@@ -126,11 +126,11 @@ int main(int argc, char *argv[])
 	// before it still goes out before the failure is told.
 	const bool read_failed = std::ferror(in) != 0;
 	const int read_errno = errno;
-	// An error indicator set by now comes from a write since the last
-	// line feed: the library's own flush before a read, or a putc that
-	// found the buffer full on a line longer than it. Nothing more was
-	// written after it, and if a read failed since, its errno has
-	// replaced the write's.
+	// An error indicator set by now comes from the library's own flush
+	// before one of the reads since the last line feed, of which a line
+	// longer than the input buffer takes several; a putc that fails has
+	// ended the loop already. errno still holds that write's reason,
+	// unless a read failed since and replaced it.
 	const bool flush_failed = std::ferror(out) != 0;
 	// Some file systems, NFS among them, report a write they refused only
 	// when the file is closed. A standard output that was never open, with
