@@ -225,16 +225,17 @@ failures() {
 	# Output that could reach input not yet read is refused before
 	# anything is read; with -d, a file rewritten in place from the same
 	# offset is not, unless both streams share that offset.
+	refused="1 $bin: input file is output file/61 62 0a 63 64 0a"
 	while IFS='|' read -r name redirs want; do
 		printf 'ab\ncd\n' >"$tmp/same"
 		ln -f "$tmp/same" "$tmp/link"
 		eval "timeout 10 \"\$bin\" $redirs 2>\"\$tmp/err\""
 		check "$name: status, stderr, file" "$want" "$? $(tr '\n' / <"$tmp/err")$(hex <"$tmp/same")"
 	done <<-EOF
-	appended to its input|<"\$tmp/same" >>"\$tmp/same"|1 $bin: input file is output file/61 62 0a 63 64 0a
-	written over its input|<"\$tmp/same" 1<>"\$tmp/same"|1 $bin: input file is output file/61 62 0a 63 64 0a
-	-d, appended through a link|-d <"\$tmp/link" >>"\$tmp/same"|1 $bin: input file is output file/61 62 0a 63 64 0a
-	-d, one offset for both|-d <>"\$tmp/same" >&0|1 $bin: input file is output file/61 62 0a 63 64 0a
+	appended to its input|<"\$tmp/same" >>"\$tmp/same"|$refused
+	written over its input|<"\$tmp/same" 1<>"\$tmp/same"|$refused
+	-d, appended through a link|-d <"\$tmp/link" >>"\$tmp/same"|$refused
+	-d, one offset for both|-d <>"\$tmp/same" >&0|$refused
 	-d, rewritten in place|-d <"\$tmp/same" 1<>"\$tmp/same"|0 61 62 0d 63 64 0d
 	EOF
 
