@@ -12,6 +12,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+// With a 32-bit off_t, fstat and lseek fail on a file over 2 GiB, and
+// the same-file check below could not tell such a file from another.
+static_assert(sizeof(off_t) >= 8,
+    "crlines needs 64-bit file offsets: build with _FILE_OFFSET_BITS=64");
+
 namespace {
 
 const char *progname = "crlines";
@@ -40,35 +45,63 @@ void report(const char *what, int err)
 		    std::strerror(err));
 }
 
+// The check below could not examine a stream: "read" names standard
+// input, "write" standard output. Not knowing must not pass for safe, so
+// the reason is reported and the run stops.
+int unknown(const char *what)
+{
+	report(what, errno);
+	return -1;
+}
+
 // Whether writing standard output could reach input not yet read, as
 // when it is appended to the file it reads: the input would then never
-// end, and the file would grow until the disk is full. With -d the output
-// is as long as the input, so the same file rewritten in place from one
-// offset is safe, unless both streams share one offset, which each write
-// moves ahead of the reader. A stream that cannot be examined is taken
-// to be safe: this check only refuses, it never fails a run itself.
-bool output_reaches_input(bool cr_only)
+// end, and the file would grow until the disk is full. 1 if it could, 0
+// if not, -1 if a stream could not be examined (reported). With -d the
+// output is as long as the input, so the same file rewritten in place
+// from one offset is safe, unless both streams share one offset, which
+// each write moves ahead of the reader. A closed descriptor reaches
+// nothing: the copy reports a closed input, and a closed output with
+// nothing to write has failed nothing.
+int output_reaches_input(bool cr_only)
 {
 	struct stat in, out;
-	if (fstat(STDIN_FILENO, &in) == -1 || fstat(STDOUT_FILENO, &out) == -1 ||
-	    !S_ISREG(in.st_mode) || !S_ISREG(out.st_mode) ||
+	if (fstat(STDIN_FILENO, &in) == -1)
+		return errno == EBADF ? 0 : unknown("read");
+	if (fstat(STDOUT_FILENO, &out) == -1)
+		return errno == EBADF ? 0 : unknown("write");
+	if (!S_ISREG(in.st_mode) || !S_ISREG(out.st_mode) ||
 	    in.st_dev != out.st_dev || in.st_ino != out.st_ino)
-		return false;
+		return 0;
+	if (!cr_only)
+		return 1;
 	const int flags = fcntl(STDOUT_FILENO, F_GETFL);
-	if (!cr_only || (flags != -1 && (flags & O_APPEND) != 0))
-		return true;
+	if (flags == -1)
+		return unknown("write");
+	if ((flags & O_APPEND) != 0)
+		return 1;
 	const off_t in_at = lseek(STDIN_FILENO, 0, SEEK_CUR);
+	if (in_at == -1)
+		return unknown("read");
 	const off_t out_at = lseek(STDOUT_FILENO, 0, SEEK_CUR);
-	if (in_at == -1 || out_at == -1 || out_at < in_at)
-		return false;
-	if (out_at > in_at)
-		return true;
+	if (out_at == -1)
+		return unknown("write");
+	if (out_at != in_at)
+		return out_at > in_at ? 1 : 0;
 	// One offset shared by both descriptors moves with either; moving
 	// the output's and putting it back tells, before any byte is read.
-	const bool shared = lseek(STDOUT_FILENO, out_at + 1, SEEK_SET) != -1 &&
-	    lseek(STDIN_FILENO, 0, SEEK_CUR) != in_at;
-	lseek(STDOUT_FILENO, out_at, SEEK_SET);
-	return shared;
+	// An offset not put back would shift every byte written.
+	if (lseek(STDOUT_FILENO, out_at + 1, SEEK_SET) == -1)
+		return unknown("write");
+	const off_t moved = lseek(STDIN_FILENO, 0, SEEK_CUR);
+	const int moved_errno = errno;
+	if (lseek(STDOUT_FILENO, out_at, SEEK_SET) == -1)
+		return unknown("write");
+	if (moved == -1) {
+		errno = moved_errno;
+		return unknown("read");
+	}
+	return moved != in_at ? 1 : 0;
 }
 
 } // namespace
@@ -86,10 +119,11 @@ int main(int argc, char *argv[])
 	}
 	const bool cr_only = argc > 1;
 
-	if (output_reaches_input(cr_only)) {
+	const int reaches = output_reaches_input(cr_only);
+	if (reaches == 1)
 		std::fprintf(stderr, "%s: input file is output file\n", progname);
+	if (reaches != 0)
 		return 1;
-	}
 
 	// Held here, not read from stdin and stdout at each byte: a byte
 	// stored in the output buffer might, for all the compiler knows, be

@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: ISC
 """Run crlines with standard input and standard output on terminals.
 
-usage: python3 terminal.py CASE BINARY
+usage: python3 terminal.py CASE BINARY [EMULATOR...]
 
 CASE is one of
   typed    lines typed at the input terminal, then ^D;
@@ -13,6 +13,8 @@ CASE is one of
            input a non-blocking terminal holding one line, so that the
            library's flush of the output and the read after it fail in
            the same call.
+
+BINARY runs through EMULATOR, if given: qemu-user and its options.
 
 Prints one line: the exit status ("running" if it did not end within a few
 seconds of its last input), the bytes the output terminal received in hex,
@@ -58,7 +60,7 @@ def read_until(fd, want):
 
 
 def main():
-    case, binary = sys.argv[1:]
+    case, binary, *emulator = sys.argv[1:]
     why = why_not(binary)
     if why:
         print(why)
@@ -79,7 +81,7 @@ def main():
                     fcntl.fcntl(in_slave, fcntl.F_GETFL) | os.O_NONBLOCK)
 
     # A session of its own, so that no hang-up here signals it.
-    proc = subprocess.Popen([binary], stdin=in_slave, stdout=stdout,
+    proc = subprocess.Popen(emulator + [binary], stdin=in_slave, stdout=stdout,
                             stderr=subprocess.PIPE, start_new_session=True)
     got = b""
     if case == "typed":
