@@ -30,6 +30,10 @@ execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpmachine
 if(NOT failed AND target MATCHES "^([^-]+)-")
   set(CPACK_SYSTEM_NAME ${target})
   set(CPACK_RPM_PACKAGE_ARCHITECTURE ${CMAKE_MATCH_1})
+  # rpm's name for Debian's armhf: ARMv7 with hardware floating point.
+  if(target MATCHES "^arm.*-gnueabihf$")
+    set(CPACK_RPM_PACKAGE_ARCHITECTURE armv7hl)
+  endif()
   if(CRLINES_DPKG_SHLIBDEPS)
     execute_process(COMMAND dpkg-architecture -t ${target} -qDEB_HOST_ARCH
       OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE

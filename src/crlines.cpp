@@ -70,8 +70,8 @@ int output_reaches_input(bool cr_only)
 		return errno == EBADF ? 0 : unknown("read");
 	if (fstat(STDOUT_FILENO, &out) == -1)
 		return errno == EBADF ? 0 : unknown("write");
-	if (!S_ISREG(in.st_mode) || !S_ISREG(out.st_mode) ||
-	    in.st_dev != out.st_dev || in.st_ino != out.st_ino)
+	if (in.st_dev != out.st_dev || in.st_ino != out.st_ino ||
+	    !S_ISREG(in.st_mode))
 		return 0;
 	if (!cr_only)
 		return 1;

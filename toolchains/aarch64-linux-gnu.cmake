@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: ISC
 #
-# cmake -S . -B build-aarch64-linux-gnu --toolchain toolchains/aarch64-linux-gnu.cmake
-# builds crlines for aarch64-linux-gnu with Debian's cross compiler; ctest then
-# runs the tests through qemu-user.
+# crlines for Debian's arm64, built by Debian's cross compiler
+# (g++-aarch64-linux-gnu) and tested under qemu-user:
+#   cmake -S . -B build-arm64 --toolchain toolchains/aarch64-linux-gnu.cmake
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
 set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)

@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: ISC
 #
-# cmake -S . -B build-arm-linux-gnueabihf --toolchain toolchains/arm-linux-gnueabihf.cmake
-# builds crlines for arm-linux-gnueabihf with Debian's cross compiler; ctest then
-# runs the tests through qemu-user.
+# crlines for Debian's armhf, built by Debian's cross compiler
+# (g++-arm-linux-gnueabihf) and tested under qemu-user:
+#   cmake -S . -B build-armhf --toolchain toolchains/arm-linux-gnueabihf.cmake
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR arm)
 set(CMAKE_CXX_COMPILER arm-linux-gnueabihf-g++)

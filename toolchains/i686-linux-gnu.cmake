@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: ISC
 #
-# cmake -S . -B build-i686-linux-gnu --toolchain toolchains/i686-linux-gnu.cmake
-# builds crlines for i686-linux-gnu with Debian's cross compiler; ctest then
-# runs the tests through qemu-user.
+# crlines for Debian's i386, built by Debian's cross compiler
+# (g++-i686-linux-gnu) and tested under qemu-user:
+#   cmake -S . -B build-i386 --toolchain toolchains/i686-linux-gnu.cmake
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_CXX_COMPILER i686-linux-gnu-g++)
