@@ -18,9 +18,11 @@ for sig in HUP INT TERM; do
 	trap "rm -rf \"\$tmp\"; trap - $sig; kill -$sig \$\$" $sig
 done
 # rpm, rpmlint and lintian keep databases and caches under HOME and
-# TMPDIR; here those go with the scratch folder.
+# TMPDIR, and rpmbuild its scripts in rpm's temporary folder; here those
+# go with the scratch folder.
 HOME=$tmp/home TMPDIR=$tmp/tmp
 mkdir "$HOME" "$TMPDIR" && export HOME TMPDIR || exit 1
+echo "%_tmppath $TMPDIR" >"$HOME/.rpmmacros"
 failed=0 checked=0 skipped=0
 # EMULATOR, set for a program built for another machine, runs it there:
 # qemu-user with its options.
@@ -52,6 +54,13 @@ skip_group() {
 	echo "$1"
 	[ -z "${CRLINES_NO_SKIP-}" ] || exit 1
 	exit 77
+}
+
+# needs TOOL...: the group is skipped where any TOOL is missing.
+needs() {
+	for tool; do
+		command -v "$tool" >/dev/null || skip_group "$tool not found"
+	done
 }
 
 # have_full NAME: whether /dev/full is there to make writes fail; where it
@@ -123,6 +132,7 @@ random_bytes() {
 }
 
 translation() {
+	needs perl
 	while IFS='|' read -r name mode input want; do
 		printf "$input" >"$tmp/in"
 		run $mode
@@ -184,6 +194,7 @@ usage_case() {
 }
 
 arguments() {
+	needs perl
 	printf 'a\nb' >"$tmp/in"
 	usage_case ''
 	usage_case -
@@ -236,6 +247,7 @@ signal() {
 }
 
 failures() {
+	needs perl
 	printf 'ab\ncd\n' >"$tmp/in"
 	random_bytes 16 >"$tmp/big"
 
@@ -282,6 +294,8 @@ failures() {
 	-d, one offset for both, moved on|| $seek 2|-d <>"\$tmp/same" >&0|$refused
 	-d, rewritten in place|||-d <"\$tmp/same" 1<>"\$tmp/same"|0 6 61 62 0d 63 64 0d
 	failed fstat|| $fail%fstat:error=EIO:when=1|<"\$tmp/same" >>"\$tmp/same"|1 $bin: read error: $(reason EIO)/6 61 62 0a 63 64 0a
+	failed fstat of the output|| $fail%fstat:error=EIO:when=2|<"\$tmp/same" >>"\$tmp/same"|1 $bin: write error: $(reason EIO)/6 61 62 0a 63 64 0a
+	-d, failed fcntl|| ${fail}fcntl:error=EIO:when=1|-d <"\$tmp/same" >>"\$tmp/same"|1 $bin: write error: $(reason EIO)/6 61 62 0a 63 64 0a
 	-d, failed restore|| ${fail}lseek:error=EIO:when=5|-d <"\$tmp/same" 1<>"\$tmp/same"|1 $bin: write error: $(reason EIO)/6 61 62 0a 63 64 0a
 	EOF
 
@@ -354,13 +368,6 @@ status 1" "$err"
 	done
 }
 
-# needs TOOL...: the group is skipped where any TOOL is missing.
-needs() {
-	for tool; do
-		command -v "$tool" >/dev/null || skip_group "$tool not found"
-	done
-}
-
 manual() {
 	needs groff
 	err=$(groff -man -Tutf8 -ww -z "$builddir/crlines.1" 2>&1)
@@ -411,10 +418,19 @@ make_package() {
 }
 
 # depends NAME DEPENDENCIES: that the package needs the C library for a
-# dynamic link and nothing for a static one.
+# dynamic link, and nothing for a static one; named as the program's own
+# architecture has it: no Debian architecture qualifier, and rpm's (64bit)
+# mark for a 64-bit program alone.
 depends() {
-	case $2 in *libc*) got=libc ;; *) got=none ;; esac
-	check "$1: dependencies of the $LINK link" "$([ "$LINK" = static ] && echo none || echo libc)" "$got"
+	case $2 in
+	*libc6:*) got="libc of a named architecture" ;;
+	*'libc.so.6(GLIBC_'*'(64bit)'*) got="libc (64bit)" ;;
+	*libc*) got=libc ;;
+	*) got=none ;;
+	esac
+	want=libc
+	[ "$1" != .rpm ] || [ "$(od -An -tu1 -j4 -N1 "$bin" | tr -d ' ')" != 2 ] || want="libc (64bit)"
+	check "$1: dependencies of the $LINK link" "$([ "$LINK" = static ] && echo none || echo "$want")" "$got"
 }
 
 deb_package() {
@@ -476,39 +492,59 @@ rpm_lint() {
 	check "rpmlint: status and errors" "0:" "$?:$(grep ': E: ' "$tmp/log")"
 }
 
-# stopped NAME WANT COMMAND...: COMMAND, a release run in $tmp/a, stops
-# with status 1 and the message WANT (the line on the environment aside),
-# and leaves dist/ as it was, no lock and nothing in TMPDIR.
+# stopped NAME WANT COMMAND...: COMMAND, a release run in $tree ($tmp/a
+# unless set), stops with status 1 and the message WANT (the line on the
+# environment aside), and leaves dist/ as it was, no lock and nothing in
+# TMPDIR.
 stopped() {
-	name=$1 want=$2
+	name=$1 want=$2 dir=${tree:-$tmp/a}
 	shift 2
-	before=$(ls -lR "$tmp/a/dist" 2>&1)
-	(cd "$tmp/a" && "$@" >/dev/null 2>"$tmp/err")
+	before=$(ls -lR "$dir/dist" 2>&1)
+	(cd "$dir" && "$@" >/dev/null 2>"$tmp/err")
 	status=$?
 	check "release stopped, $name: status, message, dist kept, nothing left" \
 		"1 $(lines "packaging/release: $want")$before" \
-		"$status $(grep -v 'left out:' "$tmp/err"; echo '<end>')$(ls -lR "$tmp/a/dist" 2>&1)$(ls -d "$tmp/a/.release.lock" 2>/dev/null)$(ls -A "$TMPDIR")"
+		"$status $(grep -v 'left out:' "$tmp/err"; echo '<end>')$(ls -lR "$dir/dist" 2>&1)$(ls -d "$dir/.release.lock" 2>/dev/null)$(ls -A "$TMPDIR")"
 }
 
-# A release made in a clone whose git settings and attributes would change
-# the files, in an environment that would change the archives and the
-# build, and signed; made there again but interrupted; then made from the
-# source tarball that the first release made, unpacked where there is no
-# git, under another umask, with fresh dates and beside a stray file. All
-# give the same bytes. Cases that stop before building come between.
+# A release for this machine and armhf, made in a clone whose git
+# settings, attributes, replace objects, uncommitted version and a file
+# name outside ASCII would change the files, in an environment that would
+# change the archives and the build or point git elsewhere, and signed;
+# made there again but interrupted; then made from the source tarball
+# that the first release made, unpacked where there is no git, under
+# another umask, with fresh dates and beside a stray file. All give the
+# same bytes. Cases that stop before building come between.
 release() {
-	needs gzip sha256sum dpkg-deb dpkg-shlibdeps file rpmbuild flock gpg
+	needs perl gzip sha256sum dpkg-deb dpkg-shlibdeps file rpmbuild flock gpg ldd
 	[ ! -e "$srcdir/.git" ] || needs git
 	[ -e "$srcdir/.git" ] || [ -f "$srcdir/MANIFEST" ] || skip_group "neither git nor a MANIFEST"
 	tar --version 2>/dev/null | grep -q 'GNU tar' || skip_group "GNU tar not found"
 	unset SOURCE_DATE_EPOCH
 	PATH=${CMAKE:+${CMAKE%/*}:}$PATH
+	# The release builds its own programs, this machine's among them,
+	# whatever this build is for.
+	emu=
+	arches=$(dpkg --print-architecture)
+	if command -v arm-linux-gnueabihf-g++ >/dev/null && command -v qemu-arm >/dev/null &&
+		dpkg-query -W -f='${Status}\n' libc6:armhf 2>/dev/null | grep -q ' installed$'; then
+		arches=$arches,armhf
+	else
+		skip "releases for armhf too: no g++-arm-linux-gnueabihf, qemu-user or libc6:armhf"
+	fi
+	cxx=$(readlink -f "$(command -v "${CXX:-c++}")")
 	if [ -e "$srcdir/.git" ]; then
 		git clone -q -c core.autocrlf=true -c tar.umask=0111 -c core.attributesFile="$tmp/attributes" \
 			"$srcdir" "$tmp/a"
 		echo 'README.md export-ignore' >"$tmp/attributes"
 		echo '* text eol=crlf' >"$tmp/a/.git/info/attributes"
+		echo note >"$tmp/a/notes-é.txt"
+		export GIT_AUTHOR_NAME=t GIT_AUTHOR_EMAIL=t@t GIT_COMMITTER_NAME=t GIT_COMMITTER_EMAIL=t@t
+		git -C "$tmp/a" add notes-é.txt 2>/dev/null
+		git -C "$tmp/a" commit -qm note
 		date=$(git -C "$tmp/a" log -1 --format=%ct)
+		git -C "$tmp/a" replace HEAD "$(GIT_COMMITTER_DATE=@978307200 git -C "$tmp/a" commit-tree -m old 'HEAD^{tree}')"
+		git init -q "$tmp/decoy"
 	else
 		cp -Rp "$srcdir" "$tmp/a"
 		date=$(sed -n '1s/^SOURCE_DATE_EPOCH=//p' "$srcdir/MANIFEST")
@@ -522,54 +558,111 @@ release() {
 	done
 	stopped "an empty date" "SOURCE_DATE_EPOCH is not a whole number of seconds from 1 on: ''" \
 		env SOURCE_DATE_EPOCH= sh packaging/release
+	stopped "a target with no toolchain file" "no toolchain file for mips64el: toolchains/mips64el-linux-gnuabi64.cmake" \
+		sh packaging/release --arch mips64el
 
 	export GNUPGHOME=$tmp/gnupg
 	mkdir -m 700 "$GNUPGHOME"
 	gpg --batch --passphrase '' --quick-gen-key 'crlines release test' ed25519 sign never 2>/dev/null
+	[ ! -e "$tmp/a/.git" ] || sed -i 's/^project(crlines VERSION [0-9.]*/&.9/' "$tmp/a/CMakeLists.txt"
 	(cd "$tmp/a" && GZIP=--rsyncable TAR_OPTIONS=--blocking-factor=1 DPKG_DEB_COMPRESSOR_LEVEL=1 \
-		MAKEFLAGS=CXX_FLAGS=-O0 CXX="$(readlink -f "$(command -v "${CXX:-c++}")")" \
-		sh packaging/release --sign 'crlines release test' >/dev/null 2>&1)
+		MAKEFLAGS=CXX_FLAGS=-O0 CXX="$cxx" GIT_DIR="$tmp/decoy/.git" \
+		sh packaging/release --arch "$arches" --sign 'crlines release test' >/dev/null 2>&1)
+	[ ! -e "$tmp/a/.git" ] || git -C "$tmp/a" checkout -q CMakeLists.txt
 	{ cat "$a/SHA256SUMS"; echo forged; } >"$tmp/forged"
 	verify() { gpg --verify "$a/$1.asc" "$2" 2>/dev/null; echo $?; }
 	check "signatures of the sums and the source tarball, and of a forged file" "0 0 1" \
 		"$(verify SHA256SUMS "$a/SHA256SUMS") $(verify "crlines-$VERSION.tar.gz" "$a/crlines-$VERSION.tar.gz") $(verify SHA256SUMS "$tmp/forged")"
 	if [ -e "$tmp/a/.git" ]; then
 		check "source tarball holds the tracked files and MANIFEST" \
-			"$({ git -C "$tmp/a" ls-files; echo MANIFEST; } | sed "s,^,crlines-$VERSION/," | list)" \
+			"$({ git -C "$tmp/a" -c core.quotePath=false ls-files; echo MANIFEST; } | sed "s,^,crlines-$VERSION/," | list)" \
 			"$(tar -tzf "$a/crlines-$VERSION.tar.gz" | list)"
 	fi
-	touch "$a/*" "$a/a b"
-	stopped "files no release made" "dist/ holds files no release made; move them away first:
+	touch "$a/*" "$a/a b" "$a/NOTES.txt"
+	cp "$a/SHA256SUMS" "$tmp/sums"
+	(cd "$a" && sha256sum NOTES.txt >>SHA256SUMS)
+	stopped "files no release made" "dist/ holds files this release does not make; move them away first:
 *
-a b" sh packaging/release
-	rm "$a/*" "$a/a b"
+NOTES.txt
+a b" sh packaging/release --arch "$arches"
+	rm "$a/*" "$a/a b" "$a/NOTES.txt"
+	mv "$tmp/sums" "$a/SHA256SUMS"
+
+	# Refused keys: one that cannot sign, and a name that several match.
+	gpg --batch --passphrase '' --quick-gen-key 'crlines certify only' ed25519 cert never 2>/dev/null
+	stopped "a key that cannot sign" "gpg cannot sign with crlines certify only: gpg: signing failed: Unusable secret key" \
+		sh packaging/release --arch "$arches" --sign 'crlines certify only'
+	stopped "a key name that several keys match" "crlines names several secret keys; give one of these:
+$(gpg --with-colons --list-secret-keys crlines | awk -F: '$1 == "sec" { w = 1 } $1 == "fpr" && w { print $10; w = 0 }')" \
+		sh packaging/release --arch "$arches" --sign crlines
+	mkdir "$tmp/nosig"
+	printf '#!/bin/sh\ncase "$*" in *--detach-sign*) exit 0 ;; esac\nexec %s "$@"\n' "$(command -v gpg)" >"$tmp/nosig/gpg"
+	chmod +x "$tmp/nosig/gpg"
+	stopped "a gpg that signs nothing" "gpg cannot sign with crlines release test: gpg made no good signature of probe" \
+		env PATH="$tmp/nosig:$PATH" sh packaging/release --arch "$arches" --sign 'crlines release test'
 
 	# Interrupted as ^C would interrupt it, once the program is built;
-	# killed outright between moving the old dist/ aside and the new one
-	# in, then made again with a key that gpg does not have.
-	mkdir "$tmp/stop"
+	# stopped by a clone that fails; killed outright between moving the
+	# old dist/ aside and the new one in, then made again with a key that
+	# gpg does not have; and with a dist/ made since, which stays beside
+	# the old one.
+	mkdir "$tmp/stop" "$tmp/nogit"
 	printf '#!/bin/sh\nkill -INT 0\n' >"$tmp/stop/cpack"
-	chmod +x "$tmp/stop/cpack"
+	printf '#!/bin/sh\n[ "$1" != clone ] && exec /usr/bin/git "$@"; exit 128\n' >"$tmp/nogit/git"
+	chmod +x "$tmp/stop/cpack" "$tmp/nogit/git"
 	stopped "interrupted" "interrupted; dist/ is unchanged" \
-		env PATH="$tmp/stop:$PATH" perl -e '$SIG{INT} = "DEFAULT"; setpgrp; exec @ARGV' sh packaging/release
+		env PATH="$tmp/stop:$PATH" perl -e '$SIG{INT} = "DEFAULT"; setpgrp; exec @ARGV' sh packaging/release --arch "$arches"
+	[ ! -e "$tmp/a/.git" ] || stopped "a clone that fails" "cannot clone the tree" \
+		env PATH="$tmp/nogit:$PATH" sh packaging/release --arch "$arches"
 	stopped "after one killed between its moves, with an unknown key" \
 		"put back dist/, which a release cut short had left in .release.lock/old
 packaging/release: gpg has no secret key 0123456789ABCDEF to sign with" \
-		sh -c 'mkdir .release.lock && mv dist .release.lock/old && exec sh packaging/release --sign 0123456789ABCDEF'
+		sh -c 'mkdir .release.lock && mv dist .release.lock/old && exec sh packaging/release --arch "$0" --sign 0123456789ABCDEF' "$arches"
+	before=$(ls "$a")
+	(cd "$tmp/a" && mkdir .release.lock && mv dist .release.lock/old && mkdir dist &&
+		sh packaging/release >/dev/null 2>"$tmp/err")
+	check "release stopped, a dist/ made since one was cut short: status, message, both kept" \
+		"1 $(lines "packaging/release: both dist and .release.lock/old are here: .release.lock/old is the dist/ that a release cut short moved aside; keep one of them, and move the other out of the tree")$before" \
+		"$? $(grep -v 'left out:' "$tmp/err"; echo '<end>')$(rmdir "$a" && ls "$tmp/a/.release.lock/old")"
+	mv "$tmp/a/.release.lock/old" "$a" && rmdir "$tmp/a/.release.lock"
+	# As root: a tree another user owns; a dist/ that is a mount point;
+	# and, for that user, a dist/ it cannot list.
+	if [ "$(id -u)" = 0 ] && [ -e "$tmp/a/.git" ]; then
+		chown nobody "$tmp/a/.git"
+		stopped "a tree another user owns" "the tree belongs to another user; run the release as its owner" \
+			sh packaging/release
+		chown 0 "$tmp/a/.git"
+		if unshare -m true 2>/dev/null; then
+			stopped "a dist/ that cannot be moved" \
+				"dist/ cannot be moved aside, as a release must to replace it (a mount point, or a folder not writable?)" \
+				unshare -m sh -c 'mount --bind dist dist && exec sh packaging/release --arch "$0"' "$arches"
+		else
+			skip "a dist/ that cannot be moved: no mount namespace to make it a mount point in"
+		fi
+		cp -Rp "$tmp/a" "$tmp/n" && chown -R nobody "$tmp/n" && chmod 0300 "$tmp/n/dist" && chmod o+x "$tmp"
+		tree=$tmp/n stopped "a dist/ that cannot be listed" "cannot list dist/, to tell what is in it" \
+			setpriv --reuid=nobody --regid=nogroup --clear-groups sh packaging/release --arch "$arches"
+		chmod o-x "$tmp"
+	fi
 	gpgconf --kill gpg-agent
 	gpgconf --remove-socketdir 2>/dev/null
 
 	b=$tmp/elsewhere/crlines-$VERSION
 	mkdir "$tmp/elsewhere"
 	(umask 077 && tar -xmzf "$a/crlines-$VERSION.tar.gz" -C "$tmp/elsewhere" &&
-		cd "$b" && touch NEWS~ && sh packaging/release >/dev/null)
+		cd "$b" && touch NEWS~ && CXX="$cxx" sh packaging/release --arch "$arches" >/dev/null)
 	check "the same SHA256SUMS from the tree and its tarball" "$(cat "$a/SHA256SUMS")" "$(cat "$b/dist/SHA256SUMS")"
 	check "the sums are those of the files the first release handed out, all of them" \
 		"$(ls "$a" | grep -v '\.asc$' | sort | tr '\n' ' ')" \
 		"$(cd "$a" && sha256sum -c --quiet "$b/dist/SHA256SUMS" &&
 			{ echo SHA256SUMS; sed 's/^[^ ]*  //' SHA256SUMS; } | sort | tr '\n' ' ')"
+	chmod +x "$b/NEWS"
+	tree=$b stopped "a file not as MANIFEST records it" "these files are not as MANIFEST records them (contents or mode):
+NEWS" sh packaging/release
+	check "the .buildinfo names the package of every tool" "" \
+		"$(grep -hvE '^(release|release date|commit|source|architecture|system|CXX): |: /[^,]*, [^ ]+:[a-z0-9]+ [^ ]+$' "$a"/*.buildinfo)"
 
-	set -- "$b/dist/crlines-$VERSION-"*.tar.gz
+	set -- "$b/dist/crlines-$VERSION-$(dpkg-architecture -qDEB_BUILD_GNU_TYPE 2>/dev/null).tar.gz"
 	check "program tarball contents" "bin/crlines share/doc/crlines/LICENSE share/doc/crlines/NEWS share/man/man1/crlines.1 " \
 		"$(tar -tzf "$1" | list)"
 	mkdir "$tmp/bin"
