@@ -507,6 +507,11 @@ stopped() {
 		"$status $(grep -v 'left out:' "$tmp/err"; echo '<end>')$(ls -lR "$dir/dist" 2>&1)$(ls -d "$dir/.release.lock" 2>/dev/null)$(ls -A "$TMPDIR")"
 }
 
+# fake TOOL LINE: in $tmp/fake-TOOL, a TOOL that runs the shell line LINE.
+fake() {
+	mkdir "$tmp/fake-$1" && printf '#!/bin/sh\n%s\n' "$2" >"$tmp/fake-$1/$1" && chmod +x "$tmp/fake-$1/$1"
+}
+
 # A release for this machine and armhf, made in a clone whose git
 # settings, attributes, replace objects, uncommitted version and a file
 # name outside ASCII would change the files, in an environment that would
@@ -595,25 +600,21 @@ a b" sh packaging/release --arch "$arches"
 	stopped "a key name that several keys match" "crlines names several secret keys; give one of these:
 $(gpg --with-colons --list-secret-keys crlines | awk -F: '$1 == "sec" { w = 1 } $1 == "fpr" && w { print $10; w = 0 }')" \
 		sh packaging/release --arch "$arches" --sign crlines
-	mkdir "$tmp/nosig"
-	printf '#!/bin/sh\ncase "$*" in *--detach-sign*) exit 0 ;; esac\nexec %s "$@"\n' "$(command -v gpg)" >"$tmp/nosig/gpg"
-	chmod +x "$tmp/nosig/gpg"
+	fake gpg "case \"\$*\" in *--detach-sign*) exit 0 ;; esac; exec $(command -v gpg) \"\$@\""
 	stopped "a gpg that signs nothing" "gpg cannot sign with crlines release test: gpg made no good signature of probe" \
-		env PATH="$tmp/nosig:$PATH" sh packaging/release --arch "$arches" --sign 'crlines release test'
+		env PATH="$tmp/fake-gpg:$PATH" sh packaging/release --arch "$arches" --sign 'crlines release test'
 
 	# Interrupted as ^C would interrupt it, once the program is built;
 	# stopped by a clone that fails; killed outright between moving the
 	# old dist/ aside and the new one in, then made again with a key that
 	# gpg does not have; and with a dist/ made since, which stays beside
 	# the old one.
-	mkdir "$tmp/stop" "$tmp/nogit"
-	printf '#!/bin/sh\nkill -INT 0\n' >"$tmp/stop/cpack"
-	printf '#!/bin/sh\n[ "$1" != clone ] && exec /usr/bin/git "$@"; exit 128\n' >"$tmp/nogit/git"
-	chmod +x "$tmp/stop/cpack" "$tmp/nogit/git"
+	fake cpack 'kill -INT 0'
+	fake git "[ \"\$1\" != clone ] && exec $(command -v git) \"\$@\"; exit 128"
 	stopped "interrupted" "interrupted; dist/ is unchanged" \
-		env PATH="$tmp/stop:$PATH" perl -e '$SIG{INT} = "DEFAULT"; setpgrp; exec @ARGV' sh packaging/release --arch "$arches"
+		env PATH="$tmp/fake-cpack:$PATH" perl -e '$SIG{INT} = "DEFAULT"; setpgrp; exec @ARGV' sh packaging/release --arch "$arches"
 	[ ! -e "$tmp/a/.git" ] || stopped "a clone that fails" "cannot clone the tree" \
-		env PATH="$tmp/nogit:$PATH" sh packaging/release --arch "$arches"
+		env PATH="$tmp/fake-git:$PATH" sh packaging/release --arch "$arches"
 	stopped "after one killed between its moves, with an unknown key" \
 		"put back dist/, which a release cut short had left in .release.lock/old
 packaging/release: gpg has no secret key 0123456789ABCDEF to sign with" \
