@@ -52,6 +52,7 @@ line feeds: each is written as a carriage return followed by a DEL byte
 or, with -d, as a carriage return alone. Every other byte is copied
 unchanged, so it serves for binary data and in pipelines.]])
 set(CPACK_STRIP_FILES ON)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cmake-version.cmake)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/prebuild.cmake)
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/postbuild.cmake)
 

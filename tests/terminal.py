@@ -1,9 +1,9 @@
 # SPDX-License-Identifier: ISC
 """Run crlines with standard input and standard output on terminals.
 
-usage: python3 terminal.py CASE BINARY [EMULATOR...]
+usage: python3 terminal.py BINARY [EMULATOR...]
 
-CASE is one of
+runs each of these cases:
   typed    lines typed at the input terminal, then ^D;
   hangup   the output terminal hung up after the first line, then two
            more lines typed;
@@ -16,10 +16,11 @@ CASE is one of
 
 BINARY runs through EMULATOR, if given: qemu-user and its options.
 
-Prints one line: the exit status ("running" if it did not end within a few
-seconds of its last input), the bytes the output terminal received in hex,
-and standard error in brackets with each line feed as \\n. Where the case
-cannot be run, prints why and exits 77: no pseudo-terminal can be opened,
+Prints a line for each case, its name, a colon, then the exit status
+("running" if it did not end within a few seconds of its last input), the
+bytes the output terminal received in hex, and standard error in brackets
+with each line feed as \\n. Where the cases cannot be run, prints why and
+exits 77: no pseudo-terminal can be opened,
 or BINARY's C library is not one that writes out pending terminal output
 before it reads a terminal (glibc and the BSDs' do, musl's does not), or
 that library cannot be told.
@@ -59,18 +60,10 @@ def read_until(fd, want):
     return got
 
 
-def main():
-    case, binary, *emulator = sys.argv[1:]
-    why = why_not(binary)
-    if why:
-        print(why)
-        sys.exit(77)
-    try:
-        in_master, in_slave = os.openpty()
-        out_master, out_slave = os.openpty()
-    except OSError:
-        print("no pseudo-terminal")
-        sys.exit(77)
+def run(case, binary, emulator):
+    """The line that the case CASE prints, after its name."""
+    in_master, in_slave = os.openpty()
+    out_master, out_slave = os.openpty()
     tty.setraw(out_slave)
     stdout = out_slave
     if case == "both":
@@ -107,7 +100,23 @@ def main():
             proc.kill()
             proc.wait()
     err = proc.stderr.read().decode(errors="replace").replace("\n", "\\n")
-    print(f"status {status}; output {got.hex(' ')}; stderr [{err}]")
+    return f"status {status}; output {got.hex(' ')}; stderr [{err}]"
+
+
+def main():
+    binary, *emulator = sys.argv[1:]
+    why = why_not(binary)
+    if why:
+        print(why)
+        sys.exit(77)
+    try:
+        for fd in os.openpty():
+            os.close(fd)
+    except OSError:
+        print("no pseudo-terminal")
+        sys.exit(77)
+    for case in ("typed", "hangup", "hangup_end", "both"):
+        print(f"{case}: {run(case, binary, emulator)}")
 
 
 main()

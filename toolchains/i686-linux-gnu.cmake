@@ -2,7 +2,7 @@
 #
 # crlines for Debian's i386, built by Debian's cross compiler
 # (g++-i686-linux-gnu) and tested under qemu-user:
-#   cmake -S . -B build-i386 --toolchain toolchains/i686-linux-gnu.cmake
+#   cmake -S . -B build-i386 -DCMAKE_TOOLCHAIN_FILE=toolchains/i686-linux-gnu.cmake
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_CXX_COMPILER i686-linux-gnu-g++)
