@@ -24,16 +24,12 @@ endif()
 # The packages name the architecture that the compiler builds for, which
 # need not be the one uname reports (under setarch, or to a cross
 # compiler).
+include(${CMAKE_CURRENT_LIST_DIR}/rpm-arch.cmake)
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpmachine
   OUTPUT_VARIABLE target OUTPUT_STRIP_TRAILING_WHITESPACE
   RESULT_VARIABLE failed ERROR_QUIET)
-if(NOT failed AND target MATCHES "^([^-]+)-")
-  set(CPACK_SYSTEM_NAME ${target})
-  set(CPACK_RPM_PACKAGE_ARCHITECTURE ${CMAKE_MATCH_1})
-  # rpm's name for Debian's armhf: ARMv7 with hardware floating point.
-  if(target MATCHES "^arm.*-gnueabihf$")
-    set(CPACK_RPM_PACKAGE_ARCHITECTURE armv7hl)
-  endif()
+if(NOT failed AND target MATCHES "^[^-]+-")
+  crlines_rpm_arch(${target} CPACK_RPM_PACKAGE_ARCHITECTURE)
   if(CRLINES_DPKG_SHLIBDEPS)
     execute_process(COMMAND dpkg-architecture -t ${target} -qDEB_HOST_ARCH
       OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE
@@ -75,16 +71,20 @@ set(CPACK_RPM_USER_FILELIST "%license ${docdir}/LICENSE" "%doc ${docdir}/NEWS")
 # Built with SOURCE_DATE_EPOCH set, the package carries that date as its
 # build time and as no file's later time. It names no build host, and
 # has no links by build ID, which would make it own /usr/lib/.build-id.
-# rpm's own passes after the install are left out: the program is
-# stripped and the page compressed already, and a pass that wrote them
-# again would date them by the clock, which may be behind the release.
+# Its payload's compression and its digests are set here, where a macro
+# file in /etc/rpm cannot change them. rpm's own passes after the install
+# are left out: the program is stripped and the page compressed already,
+# and a pass that wrote them again would date them by the clock, which may
+# be behind the release.
 set(CPACK_RPM_SPEC_MORE_DEFINE "\
 %define packager ${CPACK_PACKAGE_CONTACT}
 %define _buildhost reproducible
 %define _build_id_links none
 %define __spec_install_post %{nil}
 %define use_source_date_epoch_as_buildtime 1
-%define clamp_mtime_to_source_date_epoch 1")
+%define clamp_mtime_to_source_date_epoch 1
+%define _binary_payload w9.gzdio
+%define _binary_filedigest_algorithm 8")
 
 # NEWS is written once and shipped as each format's changelog: in the
 # .deb as a Debian changelog, in the .rpm as the %changelog section.

@@ -547,8 +547,9 @@ rpm_lint() {
 }
 
 # stopped NAME WANT COMMAND...: COMMAND, a release run in $tree ($tmp/a
-# unless set), stops with status 1 and the message WANT (the line on the
-# environment aside), and leaves dist/ as it was, no lock and nothing in
+# unless set), stops with status 1, the message WANT (the line on the
+# environment aside, and gpg's own reason cut), then the line that says
+# dist/ is unchanged, and leaves dist/ as it was, no lock and nothing in
 # TMPDIR.
 stopped() {
 	name=$1 want=$2 dir=${tree:-$tmp/a}
@@ -557,8 +558,9 @@ stopped() {
 	(cd "$dir" && "$@" >/dev/null 2>"$tmp/err")
 	status=$?
 	check "release stopped, $name: status, message, dist kept, nothing left" \
-		"1 $(lines "packaging/release: $want")$before" \
-		"$status $(grep -v 'left out:' "$tmp/err"; echo '<end>')$(ls -lR "$dir/dist" 2>&1)$(ls -d "$dir/.release.lock" 2>/dev/null)$(ls -A "$TMPDIR")"
+		"1 $(lines "packaging/release: $want" "packaging/release: dist/ is unchanged")$before" \
+		"$status $(grep -v 'left out:' "$tmp/err" | sed 's/\(gpg cannot sign with [^:]*:\).*/\1 REASON/'
+			echo '<end>')$(ls -lR "$dir/dist" 2>&1)$(ls -d "$dir/.release.lock" 2>/dev/null)$(ls -A "$TMPDIR")"
 }
 
 # fake TOOL LINE: in $tmp/fake-TOOL, a TOOL that runs the shell line LINE.
@@ -567,39 +569,46 @@ fake() {
 }
 
 # A release for this machine and armhf, made in a clone whose git
-# settings, attributes, replace objects, uncommitted version and a file
-# name outside ASCII would change the files, in an environment that would
-# change the archives and the build or point git elsewhere, and signed;
-# made there again but interrupted; then made from the source tarball
-# that the first release made, unpacked where there is no git, under
-# another umask, with fresh dates and beside a stray file. All give the
-# same bytes. Cases that stop before building come between.
+# settings, attributes, replace objects, uncommitted version and file
+# names outside ASCII, with quotes, tabs and new lines, would change the
+# files, and whose own attributes leave .ci out; in an environment that
+# would change the archives and the build or point git elsewhere; and
+# signed. Then, for this machine, from the source tarball that it made,
+# unpacked where there is no git, under another umask, with fresh dates
+# and beside a stray file, with nowhere to write its messages: the same
+# bytes. Cases that stop come between, and one that a file put in dist/
+# during the build stops at the swap.
 release() {
-	needs perl gzip sha256sum dpkg-deb dpkg-shlibdeps file rpmbuild flock gpg ldd
+	needs perl gzip sha256sum dpkg-deb dpkg-shlibdeps file rpmbuild flock gpg ldd make
 	[ ! -e "$srcdir/.git" ] || needs git
 	[ -e "$srcdir/.git" ] || [ -f "$srcdir/MANIFEST" ] || skip_group "neither git nor a MANIFEST"
 	tar --version 2>/dev/null | grep -q 'GNU tar' || skip_group "GNU tar not found"
+	new_cmake
+	{ unshare -r true || [ "$(id -u)" = 0 ]; } 2>/dev/null ||
+		not_for "a static program is tried in an empty root, which needs user namespaces or root"
 	unset SOURCE_DATE_EPOCH
 	PATH=${CMAKE:+${CMAKE%/*}:}$PATH
 	# The release builds its own programs, this machine's among them,
 	# whatever this build is for.
 	emu=
-	arches=$(dpkg --print-architecture)
-	if command -v arm-linux-gnueabihf-g++ >/dev/null && command -v qemu-arm >/dev/null &&
-		dpkg-query -W -f='${Status}\n' libc6:armhf 2>/dev/null | grep -q ' installed$'; then
+	native=$(dpkg --print-architecture)
+	arches=$native
+	if command -v arm-linux-gnueabihf-g++ >/dev/null && command -v arm-linux-gnueabi-g++ >/dev/null &&
+		command -v qemu-arm >/dev/null && dpkg-query -W -f='${Status}\n' libc6:armhf 2>/dev/null | grep -q ' installed$'; then
 		arches=$arches,armhf
 	else
-		skip "releases for armhf too: no g++-arm-linux-gnueabihf, qemu-user or libc6:armhf"
+		skip "releases for armhf too: no g++-arm-linux-gnueabihf, g++-arm-linux-gnueabi, qemu-user or libc6:armhf"
 	fi
-	cxx=$(readlink -f "$(command -v "${CXX:-c++}")")
 	if [ -e "$srcdir/.git" ]; then
 		git clone -q -c core.autocrlf=true -c tar.umask=0111 -c core.attributesFile="$tmp/attributes" \
 			"$srcdir" "$tmp/a"
 		echo 'README.md export-ignore' >"$tmp/attributes"
 		echo '* text eol=crlf' >"$tmp/a/.git/info/attributes"
 		echo note >"$tmp/a/notes-é.txt"
+		echo note >"$tmp/a/$(printf 'q"t\tn\nl.txt')"
+		echo '/.ci export-ignore' >>"$tmp/a/.gitattributes"
 		export GIT_AUTHOR_NAME=t GIT_AUTHOR_EMAIL=t@t GIT_COMMITTER_NAME=t GIT_COMMITTER_EMAIL=t@t
-		git -C "$tmp/a" add notes-é.txt 2>/dev/null
+		git -C "$tmp/a" add -A 2>/dev/null
 		git -C "$tmp/a" commit -qm note
 		date=$(git -C "$tmp/a" log -1 --format=%ct)
 		git -C "$tmp/a" replace HEAD "$(GIT_COMMITTER_DATE=@978307200 git -C "$tmp/a" commit-tree -m old 'HEAD^{tree}')"
@@ -619,13 +628,16 @@ release() {
 		env SOURCE_DATE_EPOCH= sh packaging/release
 	stopped "a target with no toolchain file" "no toolchain file for mips64el: toolchains/mips64el-linux-gnuabi64.cmake" \
 		sh packaging/release --arch mips64el
+	mkdir "$tmp/farm" && for dir in $(echo "$PATH" | tr : ' '); do ln -s "$dir"/* "$tmp/farm/" 2>/dev/null; done
+	rm "$tmp/farm/rpmbuild"
+	stopped "a tool missing" "needs rpmbuild, from Debian's package rpm" env PATH="$tmp/farm" sh packaging/release
 
 	export GNUPGHOME=$tmp/gnupg
 	mkdir -m 700 "$GNUPGHOME"
 	gpg --batch --passphrase '' --quick-gen-key 'crlines release test' ed25519 sign never 2>/dev/null
 	[ ! -e "$tmp/a/.git" ] || sed -i 's/^project(crlines VERSION [0-9.]*/&.9/' "$tmp/a/CMakeLists.txt"
 	(cd "$tmp/a" && GZIP=--rsyncable TAR_OPTIONS=--blocking-factor=1 DPKG_DEB_COMPRESSOR_LEVEL=1 \
-		MAKEFLAGS=CXX_FLAGS=-O0 CXX="$cxx" GIT_DIR="$tmp/decoy/.git" \
+		MAKEFLAGS=CXX_FLAGS=-O0 CXX=c++ GIT_DIR="$tmp/decoy/.git" \
 		sh packaging/release --arch "$arches" --sign 'crlines release test' >/dev/null 2>&1)
 	[ ! -e "$tmp/a/.git" ] || git -C "$tmp/a" checkout -q CMakeLists.txt
 	{ cat "$a/SHA256SUMS"; echo forged; } >"$tmp/forged"
@@ -633,42 +645,47 @@ release() {
 	check "signatures of the sums and the source tarball, and of a forged file" "0 0 1" \
 		"$(verify SHA256SUMS "$a/SHA256SUMS") $(verify "crlines-$VERSION.tar.gz" "$a/crlines-$VERSION.tar.gz") $(verify SHA256SUMS "$tmp/forged")"
 	if [ -e "$tmp/a/.git" ]; then
-		check "source tarball holds the tracked files and MANIFEST" \
-			"$({ git -C "$tmp/a" -c core.quotePath=false ls-files; echo MANIFEST; } | sed "s,^,crlines-$VERSION/," | list)" \
-			"$(tar -tzf "$a/crlines-$VERSION.tar.gz" | list)"
+		check "source tarball holds the files git would archive, and MANIFEST" \
+			"$({ git -C "$tmp/a" ls-files -z | grep -zv '^\.ci/'; printf 'MANIFEST\0'; } |
+				sed -z "s,^,crlines-$VERSION/," | tr '\0' '\n' | list)" \
+			"$(tar -tzf "$a/crlines-$VERSION.tar.gz" --quoting-style=literal | list)"
 	fi
+	# Refused before the build: files no release made, seen whatever the
+	# maker's shell settings; the signatures of the release that a plain
+	# one would drop; keys that cannot sign, several keys of one name.
 	touch "$a/*" "$a/a b" "$a/NOTES.txt"
 	cp "$a/SHA256SUMS" "$tmp/sums"
 	(cd "$a" && sha256sum NOTES.txt >>SHA256SUMS)
+	mkdir -p "$tmp/cd/dist"
 	stopped "files no release made" "dist/ holds files this release does not make; move them away first:
 *
 NOTES.txt
-a b" sh packaging/release --arch "$arches"
+a b" env QUOTING_STYLE=c CDPATH="$tmp/cd" sh packaging/release --arch "$arches"
 	rm "$a/*" "$a/a b" "$a/NOTES.txt"
 	mv "$tmp/sums" "$a/SHA256SUMS"
-
-	# Refused keys: one that cannot sign, and a name that several match.
+	stopped "a signed release, made again without --sign" \
+		"dist/ holds signatures, which a release without --sign would drop; sign this one too, or move them away first" \
+		sh packaging/release --arch "$arches"
 	gpg --batch --passphrase '' --quick-gen-key 'crlines certify only' ed25519 cert never 2>/dev/null
-	stopped "a key that cannot sign" "gpg cannot sign with crlines certify only: gpg: signing failed: Unusable secret key" \
+	stopped "a key that cannot sign" "gpg cannot sign with crlines certify only: REASON" \
 		sh packaging/release --arch "$arches" --sign 'crlines certify only'
 	stopped "a key name that several keys match" "crlines names several secret keys; give one of these:
 $(gpg --with-colons --list-secret-keys crlines | awk -F: '$1 == "sec" { w = 1 } $1 == "fpr" && w { print $10; w = 0 }')" \
 		sh packaging/release --arch "$arches" --sign crlines
 	fake gpg "case \"\$*\" in *--detach-sign*) exit 0 ;; esac; exec $(command -v gpg) \"\$@\""
-	stopped "a gpg that signs nothing" "gpg cannot sign with crlines release test: gpg made no good signature of probe" \
+	stopped "a gpg that signs nothing" "gpg cannot sign with crlines release test: REASON" \
 		env PATH="$tmp/fake-gpg:$PATH" sh packaging/release --arch "$arches" --sign 'crlines release test'
 
-	# Interrupted as ^C would interrupt it, once the program is built;
-	# stopped by a clone that fails; killed outright between moving the
-	# old dist/ aside and the new one in, then made again with a key that
-	# gpg does not have; and with a dist/ made since, which stays beside
-	# the old one.
-	fake cpack 'kill -INT 0'
+	# Interrupted as ^C would interrupt it, as it starts to build; stopped
+	# by a clone that fails; killed outright between moving the old dist/
+	# aside and the new one in, then made again with a key that gpg does
+	# not have; and with a dist/ made since, which stays beside the old one.
+	fake cmake "case \" \$* \" in *' -S '*) kill -INT 0 ;; esac; exec $(command -v cmake) \"\$@\""
 	fake git "[ \"\$1\" != clone ] && exec $(command -v git) \"\$@\"; exit 128"
-	stopped "interrupted" "interrupted; dist/ is unchanged" \
-		env PATH="$tmp/fake-cpack:$PATH" perl -e '$SIG{INT} = "DEFAULT"; setpgrp; exec @ARGV' sh packaging/release --arch "$arches"
+	stopped "interrupted" "interrupted" env PATH="$tmp/fake-cmake:$PATH" \
+		perl -e '$SIG{INT} = "DEFAULT"; setpgrp; exec @ARGV' sh packaging/release --arch "$arches" --sign 'crlines release test'
 	[ ! -e "$tmp/a/.git" ] || stopped "a clone that fails" "cannot clone the tree" \
-		env PATH="$tmp/fake-git:$PATH" sh packaging/release --arch "$arches"
+		env PATH="$tmp/fake-git:$PATH" sh packaging/release --arch "$arches" --sign 'crlines release test'
 	stopped "after one killed between its moves, with an unknown key" \
 		"put back dist/, which a release cut short had left in .release.lock/old
 packaging/release: gpg has no secret key 0123456789ABCDEF to sign with" \
@@ -677,22 +694,28 @@ packaging/release: gpg has no secret key 0123456789ABCDEF to sign with" \
 	(cd "$tmp/a" && mkdir .release.lock && mv dist .release.lock/old && mkdir dist &&
 		sh packaging/release >/dev/null 2>"$tmp/err")
 	check "release stopped, a dist/ made since one was cut short: status, message, both kept" \
-		"1 $(lines "packaging/release: both dist and .release.lock/old are here: .release.lock/old is the dist/ that a release cut short moved aside; keep one of them, and move the other out of the tree")$before" \
+		"1 $(lines "packaging/release: both dist and .release.lock/old are here: .release.lock/old is the dist/ that a release cut short moved aside; keep one of them, and move the other out of the tree" \
+			"packaging/release: the release that was in dist/ is in .release.lock/old")$before" \
 		"$? $(grep -v 'left out:' "$tmp/err"; echo '<end>')$(rmdir "$a" && ls "$tmp/a/.release.lock/old")"
 	mv "$tmp/a/.release.lock/old" "$a" && rmdir "$tmp/a/.release.lock"
-	# As root: a tree another user owns; a dist/ that is a mount point;
-	# and, for that user, a dist/ it cannot list.
+	# As root: a tree another user owns, a git checkout or the unpacked
+	# source tarball; a dist/ that is a mount point; and, for that user, a
+	# dist/ it cannot list.
+	b=$tmp/elsewhere/crlines-$VERSION
+	mkdir "$tmp/elsewhere" && (umask 077 && tar -xmzf "$a/crlines-$VERSION.tar.gz" -C "$tmp/elsewhere")
 	if [ "$(id -u)" = 0 ] && [ -e "$tmp/a/.git" ]; then
-		chown nobody "$tmp/a/.git"
-		stopped "a tree another user owns" "the tree belongs to another user; run the release as its owner" \
-			sh packaging/release
-		chown 0 "$tmp/a/.git"
+		for top in "$tmp/a/.git" "$b"; do
+			chown nobody "$top"
+			tree=${top%/.git} stopped "a tree another user owns" \
+				"the tree belongs to another user; run the release as its owner" sh packaging/release
+			chown 0 "$top"
+		done
 		if unshare -m true 2>/dev/null; then
 			stopped "a dist/ that cannot be moved" \
 				"dist/ cannot be moved aside, as a release must to replace it (a mount point, or a folder not writable?)" \
 				unshare -m sh -c 'mount --bind dist dist && exec sh packaging/release --arch "$0"' "$arches"
 		else
-			skip "a dist/ that cannot be moved: no mount namespace to make it a mount point in"
+			cannot "a dist/ that cannot be moved: no mount namespace to make it a mount point in"
 		fi
 		cp -Rp "$tmp/a" "$tmp/n" && chown -R nobody "$tmp/n" && chmod 0300 "$tmp/n/dist" && chmod o+x "$tmp"
 		tree=$tmp/n stopped "a dist/ that cannot be listed" "cannot list dist/, to tell what is in it" \
@@ -702,27 +725,44 @@ packaging/release: gpg has no secret key 0123456789ABCDEF to sign with" \
 	gpgconf --kill gpg-agent
 	gpgconf --remove-socketdir 2>/dev/null
 
-	b=$tmp/elsewhere/crlines-$VERSION
-	mkdir "$tmp/elsewhere"
-	(umask 077 && tar -xmzf "$a/crlines-$VERSION.tar.gz" -C "$tmp/elsewhere" &&
-		cd "$b" && touch NEWS~ && CXX="$cxx" sh packaging/release --arch "$arches" >/dev/null)
-	check "the same SHA256SUMS from the tree and its tarball" "$(cat "$a/SHA256SUMS")" "$(cat "$b/dist/SHA256SUMS")"
-	check "the sums are those of the files the first release handed out, all of them" \
-		"$(ls "$a" | grep -v '\.asc$' | sort | tr '\n' ' ')" \
+	# The source tarball, unpacked: a file put in dist/ while it builds
+	# stops it at the swap, and stays; then the release, with nowhere to
+	# write.
+	fake cpack "mkdir -p '$b/dist' && echo notes >'$b/dist/NOTES.txt'; exec $(command -v cpack) \"\$@\""
+	(cd "$b" && PATH="$tmp/fake-cpack:$PATH" sh packaging/release >/dev/null 2>"$tmp/err")
+	check "release stopped at the swap, a file put in dist/ meanwhile: status, message, the file kept" \
+		"1 $(lines "packaging/release: dist/ holds files this release does not make; move them away first:" NOTES.txt \
+			"packaging/release: dist/ is unchanged")NOTES.txt" \
+		"$? $(grep -v 'left out:' "$tmp/err"; echo '<end>')$(ls -A "$b/dist")$(ls -d "$b/.release.lock" 2>/dev/null)"
+	rm -r "$b/dist"
+	(umask 077 && cd "$b" && touch NEWS~ && CXX=c++ sh packaging/release >/dev/full 2>/dev/full)
+	check "the release with nowhere to write: status" 0 $?
+	check "the release from the tarball, for this machine: each file as the tree's release made it, and the sums" \
+		"$(ls "$b/dist" | tr '\n' ' ')" \
 		"$(cd "$a" && sha256sum -c --quiet "$b/dist/SHA256SUMS" &&
-			{ echo SHA256SUMS; sed 's/^[^ ]*  //' SHA256SUMS; } | sort | tr '\n' ' ')"
+			{ echo SHA256SUMS; sed 's/^[^ ]*  //' "$b/dist/SHA256SUMS"; } | sort | tr '\n' ' ')"
 	chmod +x "$b/NEWS"
 	tree=$b stopped "a file not as MANIFEST records it" "these files are not as MANIFEST records them (contents or mode):
 NEWS" sh packaging/release
-	check "the .buildinfo names the package of every tool" "" \
-		"$(grep -hvE '^(release|release date|commit|source|architecture|system|CXX): |: /[^,]*, [^ ]+:[a-z0-9]+ [^ ]+$' "$a"/*.buildinfo)"
 
-	set -- "$b/dist/crlines-$VERSION-$(dpkg-architecture -qDEB_BUILD_GNU_TYPE 2>/dev/null).tar.gz"
-	check "program tarball contents" "bin/crlines share/doc/crlines/LICENSE share/doc/crlines/NEWS share/man/man1/crlines.1 " \
-		"$(tar -tzf "$1" | list)"
-	mkdir "$tmp/bin"
-	tar -xzf "$1" -C "$tmp/bin"
-	translates "program from its tarball" "$tmp/bin/bin/crlines"
+	# Each tool by its packages, with their versions; this machine's
+	# .buildinfo with its Debian name, the linker the compiler runs, the
+	# package that gives c++, and the C library that the .deb needs.
+	check "the .buildinfo names the package of every tool, and its version" "" \
+		"$(grep -hvE '^(release|release date|commit|source|architecture|system|CXX|dependency): |: /[^,]*(, [^ ,]+)+$|^package: [^ ]+=[^ ]+$' "$a"/*.buildinfo)"
+	info=$a/crlines_${VERSION}_$native.buildinfo
+	check "the .buildinfo: architecture, linker, the command c++ and the C library" \
+		"architecture: $native, $(dpkg-architecture -qDEB_BUILD_GNU_TYPE 2>/dev/null)
+g++
+linker: $(readlink -f "$(command -v "$(c++ -print-prog-name=ld)")")
+dependency: libc6:$native" \
+		"$(sed -n 's/; .*//; /^architecture: /p; s/^linker: [^,]*-> \([^,]*\),.*/linker: \1/p; s/^compiler: .*, \(g++\)\(,.*\)\{0,1\}$/\1/p; /^dependency: libc6:/p' "$info")"
+
+	set -- "$b/dist/crlines-$VERSION-linux-$(dpkg-architecture -qDEB_BUILD_GNU_CPU 2>/dev/null).tar.gz"
+	check "program tarball contents, and a static program" \
+		"bin/crlines share/doc/crlines/LICENSE share/doc/crlines/NEWS share/man/man1/crlines.1 1" \
+		"$(tar -tzf "$1" | list)$(tar -xzf "$1" -C "$tmp" bin/crlines && file -b "$tmp/bin/crlines" | grep -c 'static')"
+	translates "program from its tarball" "$tmp/bin/crlines"
 
 	# Entries owned by root, folders and programs 0755, other files 0644,
 	# all dated by the release.
