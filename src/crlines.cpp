@@ -45,6 +45,16 @@ void report(const char *what, int err)
 		    std::strerror(err));
 }
 
+// A write to standard output failed: after the report the run ends
+// without the exit's flush, since bytes that followed a lost one would
+// leave a hole in the output that nothing shows. Standard error, never
+// buffered, has written the report already.
+[[noreturn]] void write_failed(int err)
+{
+	report("write", err);
+	std::_Exit(1);
+}
+
 // The check below could not examine a stream: "read" names standard
 // input, "write" standard output. Not knowing must not pass for safe, so
 // the reason is reported and the run stops.
@@ -150,10 +160,8 @@ int main(int argc, char *argv[])
 		}
 		// Output that cannot be written is lost whatever follows, so
 		// reading on would only hide the failure.
-		if (failed) {
-			report("write", errno);
-			return 1;
-		}
+		if (failed)
+			write_failed(errno);
 	}
 
 	// A read error ends the input as end of file does; what was read
@@ -169,12 +177,12 @@ int main(int argc, char *argv[])
 	// Some file systems, NFS among them, report a write they refused only
 	// when the file is closed. A standard output that was never open, with
 	// nothing written to it, has failed nothing.
-	const bool write_failed = flush_failed || std::fflush(out) == EOF ||
+	const bool out_failed = flush_failed || std::fflush(out) == EOF ||
 	    (std::fclose(out) == EOF && errno != EBADF);
 	const int write_errno = errno;
 	if (read_failed)
 		report("read", read_errno);
-	if (write_failed)
-		report("write", flush_failed && read_failed ? 0 : write_errno);
-	return read_failed || write_failed ? 1 : 0;
+	if (out_failed)
+		write_failed(flush_failed && read_failed ? 0 : write_errno);
+	return read_failed ? 1 : 0;
 }

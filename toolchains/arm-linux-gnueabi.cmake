@@ -7,4 +7,6 @@
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR arm)
 set(CMAKE_CXX_COMPILER arm-linux-gnueabi-g++)
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-arm -cpu arm1176 -L /usr/arm-linux-gnueabi)
+if(NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
+  set(CMAKE_CROSSCOMPILING_EMULATOR qemu-arm -cpu arm1176 -L /usr/arm-linux-gnueabi)
+endif()
