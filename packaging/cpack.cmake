@@ -23,13 +23,17 @@ endif()
 
 # The packages name the architecture that the compiler builds for, which
 # need not be the one uname reports (under setarch, or to a cross
-# compiler).
-include(${CMAKE_CURRENT_LIST_DIR}/rpm-arch.cmake)
+# compiler). rpm's name for it is in packaging/targets, and is otherwise
+# the type's first word.
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpmachine
   OUTPUT_VARIABLE target OUTPUT_STRIP_TRAILING_WHITESPACE
   RESULT_VARIABLE failed ERROR_QUIET)
-if(NOT failed AND target MATCHES "^[^-]+-")
-  crlines_rpm_arch(${target} CPACK_RPM_PACKAGE_ARCHITECTURE)
+if(NOT failed AND target MATCHES "^([^-]+)-")
+  set(CPACK_RPM_PACKAGE_ARCHITECTURE ${CMAKE_MATCH_1})
+  file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/targets line REGEX "^[^ ]+ +${target} ")
+  if(line MATCHES "^[^ ]+ +[^ ]+ +([^ ]+)")
+    set(CPACK_RPM_PACKAGE_ARCHITECTURE ${CMAKE_MATCH_1})
+  endif()
   if(CRLINES_DPKG_SHLIBDEPS)
     execute_process(COMMAND dpkg-architecture -t ${target} -qDEB_HOST_ARCH
       OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE
@@ -55,6 +59,12 @@ set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/postbuild.cmake)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The armhf package refuses a processor older than ARMv7.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/preinst.in preinst @ONLY)
+if(CPACK_DEBIAN_PACKAGE_ARCHITECTURE STREQUAL armhf)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/preinst)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+endif()
 
 set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
 set(CPACK_RPM_PACKAGE_RELEASE 1)
